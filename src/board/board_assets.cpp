@@ -1,0 +1,44 @@
+#include "board_assets.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPixmap>
+#include <QSvgRenderer>
+
+namespace brivadoro::BoardAssets {
+
+namespace {
+
+constexpr int kPointerSize = 32;
+
+QPixmap render(const QString& resource, int size) {
+    const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
+    QPixmap pixmap(QSize(size, size) * ratio);
+    pixmap.fill(Qt::transparent);
+    QSvgRenderer renderer(resource);
+    QPainter painter(&pixmap);
+    renderer.render(&painter);
+    painter.end();
+    pixmap.setDevicePixelRatio(ratio);
+    return pixmap;
+}
+
+QCursor pointer(const QString& resource, int hotX, int hotY) {
+    return QCursor(render(resource, kPointerSize), hotX, hotY);
+}
+
+} // namespace
+
+QIcon windowIcon() { return QIcon(u":/brivadoro/brivadoro.svg"_qs); }
+
+QIcon exitPicture() { return QIcon(u":/brivadoro/exit.svg"_qs); }
+
+QIcon nextPicture() { return QIcon(u":/brivadoro/next.svg"_qs); }
+
+QCursor gunSightPointer() { return pointer(u":/brivadoro/gunsight.svg"_qs, 16, 16); }
+
+QCursor targetPointer() { return pointer(u":/brivadoro/target-pointer.svg"_qs, 10, 10); }
+
+QCursor standardIconPointer() { return pointer(u":/brivadoro/icon-pointer.svg"_qs, 16, 16); }
+
+} // namespace brivadoro::BoardAssets

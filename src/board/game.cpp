@@ -1,0 +1,43 @@
+#include "game.h"
+
+#include "new_question.h"
+#include "toolkit/random_source.h"
+
+namespace brivadoro {
+
+Game::Game(Services services, QObject* parent)
+    : QObject(parent), services_(services), boundary_(services.dialogs, services.program) {}
+
+Game::~Game() = default;
+
+void Game::start() {
+    boundary_.run([this] {
+        cmdNext_Click();
+        board().show();
+    });
+}
+
+Tavola& Game::board() {
+    if (!board_)
+        loadBoard();
+    return *board_;
+}
+
+void Game::loadBoard() {
+    board_ = std::make_unique<Tavola>();
+    connectBoard(*board_);
+}
+
+void Game::connectBoard(Tavola& board) { (void)board; }
+
+void Game::cmdNext_Click() {
+    board().target(TargetId::paricmd2).setBackColor(Colours::Cyan);
+    board().lblMessage().setCaption({});
+    const QuestionDigits digits = drawQuestionDigits(services_.random);
+    state_.digit1 = digits.first;
+    state_.digit2 = digits.second;
+    showQuestionDigits(board(), digits);
+    board().drawBackdrop(digits.first.value(), digits.second.value());
+}
+
+} // namespace brivadoro

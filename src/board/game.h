@@ -1,0 +1,51 @@
+#pragma once
+
+#include <memory>
+
+#include <QObject>
+
+#include "board_state.h"
+#include "tavola.h"
+#include "toolkit/error_boundary.h"
+#include "toolkit/services.h"
+
+namespace brivadoro {
+
+// The game: the board's shared state and its handlers, named after their control and event as the
+// board knows them. Each handler is a plain member function: the board's signals call it through
+// the error boundary, and tests call it directly. The handlers of each subsystem are defined in
+// that subsystem's folder.
+class Game final : public QObject {
+    Q_OBJECT
+public:
+    explicit Game(Services services, QObject* parent = nullptr);
+    ~Game() override;
+
+    // Prepares the first question, loading the board on the way, and shows the board.
+    void start();
+
+    [[nodiscard]] BoardState& state() { return state_; }
+    // The board, loaded on first use as its controls are first touched.
+    Tavola& board();
+    [[nodiscard]] bool boardLoaded() const { return board_ != nullptr; }
+
+    // Board and game flow
+    void cmdNext_Click();
+
+private:
+    void loadBoard();
+    void connectBoard(Tavola& board);
+
+    // Runs a handler through the error boundary; the board's signals connect to this.
+    template <auto Handler>
+    void guarded() {
+        boundary_.run([this] { (this->*Handler)(); });
+    }
+
+    Services services_;
+    ErrorBoundary boundary_;
+    BoardState state_;
+    std::unique_ptr<Tavola> board_;
+};
+
+} // namespace brivadoro

@@ -1,0 +1,237 @@
+#include "tavola.h"
+
+#include <algorithm>
+#include <vector>
+
+#include <QCloseEvent>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPainter>
+
+#include "backdrop.h"
+#include "board_assets.h"
+
+namespace brivadoro {
+
+namespace {
+
+// The board's colour where no backdrop has been painted yet.
+constexpr Colour kPlatformFace = 0x00F0F0F0;
+
+std::size_t targetIndex(std::string_view name) {
+    constexpr std::array<std::string_view, kAllTargets.size()> kNames{
+        "paricmd", "paricmd1", "paricmd2", "disparicmd", "disparicmd1", "disparicmd2"};
+    return std::size_t(std::find(kNames.begin(), kNames.end(), name) - kNames.begin());
+}
+
+QCursor cursorFor(Pointer pointer) {
+    switch (pointer) {
+    case Pointer::Arrow:
+        return Qt::ArrowCursor;
+    case Pointer::StandardIcon:
+        return BoardAssets::standardIconPointer();
+    case Pointer::TargetSight:
+        return BoardAssets::targetPointer();
+    case Pointer::Board:
+        break;
+    }
+    return BoardAssets::gunSightPointer();
+}
+
+} // namespace
+
+BoardSurface::BoardSurface(QWidget* parent)
+    : QWidget(parent), backdrop_(BoardScale::kInnerWidth, BoardScale::kInnerHeight, QImage::Format_RGB32),
+      boardCursor_(BoardAssets::gunSightPointer()) {
+    setFixedSize(backdrop_.size());
+    backdrop_.fill(toQColor(kPlatformFace));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setCursor(boardCursor_);
+}
+
+void BoardSurface::setPassThroughPointer(QWidget* control, const QCursor& cursor) {
+    passThrough_ = control;
+    passThroughCursor_ = cursor;
+    setMouseTracking(true);
+}
+
+void BoardSurface::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    painter.drawImage(event->rect(), backdrop_, event->rect());
+}
+
+void BoardSurface::mousePressEvent(QMouseEvent* event) {
+    pressed_ = event->button() == Qt::LeftButton;
+}
+
+void BoardSurface::mouseReleaseEvent(QMouseEvent* event) {
+    const bool click = pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    pressed_ = false;
+    if (click)
+        emit clicked();
+}
+
+void BoardSurface::mouseMoveEvent(QMouseEvent* event) {
+    if (!passThrough_)
+        return;
+    const bool over = passThrough_->isVisible() && passThrough_->geometry().contains(event->position().toPoint());
+    setCursor(over ? passThroughCursor_ : boardCursor_);
+}
+
+Tavola::Tavola(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(u"Tavola"_qs);
+    setWindowTitle(designText(BoardDesign::kCaption));
+    setWindowIcon(BoardAssets::windowIcon());
+    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    surface_ = new BoardSurface(this);
+    surface_->setObjectName(u"inner"_qs);
+    setCentralWidget(surface_);
+    connect(surface_, &BoardSurface::clicked, this, &Tavola::boardClicked);
+
+    createControls();
+    createMenus();
+
+    timer1_ = new BoardTimer(BoardDesign::kTimer1IntervalMs, Qt::PreciseTimer, this);
+    timer1_->setObjectName(u"Timer1"_qs);
+    timer2_ = new BoardTimer(BoardDesign::kTimer2IntervalMs, Qt::CoarseTimer, this);
+    timer2_->setObjectName(u"Timer2"_qs);
+    timer1_->setEnabled(BoardDesign::kTimer1Enabled);
+    timer2_->setEnabled(BoardDesign::kTimer2Enabled);
+
+    setFixedSize(sizeHint());
+}
+
+void Tavola::createControls() {
+    std::vector<std::pair<int, QWidget*>> tabOrder;
+    std::vector<BoardButton*> buttons;
+    for (const ControlDesign& design : BoardDesign::controls()) {
+        QWidget* widget = nullptr;
+        switch (design.kind) {
+        case ControlKind::GraphicalButton:
+        case ControlKind::StandardButton: {
+            auto* button = new BoardButton(design, surface_);
+            buttons.push_back(button);
+            widget = button;
+            break;
+        }
+        case ControlKind::TextBox: {
+            auto* box = new QLineEdit(surface_);
+            box->setObjectName(designText(design.name));
+            box->setGeometry(design.left / BoardDesign::kTwipsPerPixel, design.top / BoardDesign::kTwipsPerPixel,
+                             design.width / BoardDesign::kTwipsPerPixel, design.height / BoardDesign::kTwipsPerPixel);
+            box->setVisible(design.visible);
+            box->setEnabled(design.enabled);
+            box->setToolTip(designText(design.tooltip));
+            widget = box;
+            break;
+        }
+        case ControlKind::Label: {
+            auto* label = new BoardLabel(design, surface_);
+            labels_.insert(label->objectName(), label);
+            widget = label;
+            break;
+        }
+        }
+        if (design.pointer != Pointer::Board)
+            widget->setCursor(cursorFor(design.pointer));
+        tabOrder.emplace_back(design.tabIndex, widget);
+    }
+
+    // Buttons lie above every label, whatever the order of creation.
+    for (BoardButton* button : buttons) {
+        button->raise();
+        const std::size_t index = targetIndex(button->objectName().toStdString());
+        if (index < targets_.size()) {
+            targets_[index] = button;
+            positions_[index] = QPointF(button->x() * BoardDesign::kTwipsPerPixel,
+                                        button->y() * BoardDesign::kTwipsPerPixel);
+            connect(button, &QPushButton::clicked, this, [this, index] { emit targetClicked(kAllTargets[index]); });
+        }
+    }
+    cmdExit_ = surface_->findChild<BoardButton*>(u"cmdExit"_qs);
+    cmdNext_ = surface_->findChild<BoardButton*>(u"cmdNext"_qs);
+    cmdExit_->setIcon(BoardAssets::exitPicture());
+    cmdNext_->setIcon(BoardAssets::nextPicture());
+    cmdExit_->setIconSize({24, 24});
+    cmdNext_->setIconSize({24, 24});
+    connect(cmdExit_, &QPushButton::clicked, this, &Tavola::exitClicked);
+    // Disabled, yet its clicks reach the board, which launches the targets.
+    cmdNext_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    surface_->setPassThroughPointer(cmdNext_, cursorFor(Pointer::StandardIcon));
+
+    std::stable_sort(tabOrder.begin(), tabOrder.end(), [](auto& a, auto& b) { return a.first < b.first; });
+    for (std::size_t i = 1; i < tabOrder.size(); ++i)
+        QWidget::setTabOrder(tabOrder[i - 1].second, tabOrder[i].second);
+}
+
+void Tavola::createMenus() {
+    QHash<QString, QMenu*> popups;
+    for (const MenuDesign& item : BoardDesign::menus()) {
+        const QString name = designText(item.name);
+        const QString caption = designText(item.caption);
+        const bool hasPopup = std::any_of(BoardDesign::menus().begin(), BoardDesign::menus().end(),
+                                          [&](const MenuDesign& other) { return other.parent == item.name; });
+        if (hasPopup) {
+            QMenu* menu = menuBar()->addMenu(caption);
+            menu->setObjectName(name);
+            menu->menuAction()->setObjectName(name);
+            popups.insert(name, menu);
+            continue;
+        }
+        QAction* action = item.parent.empty() ? menuBar()->addAction(caption)
+                                              : popups.value(designText(item.parent))->addAction(caption);
+        action->setObjectName(name);
+        if (name == u"Next")
+            connect(action, &QAction::triggered, this, &Tavola::newGameChosen);
+    }
+}
+
+BoardLabel& Tavola::label(QStringView name) const { return *labels_.value(name.toString()); }
+
+void Tavola::drawBackdrop(int firstDigit, int secondDigit) {
+    if (!scale_.userDefined()) {
+        // Targets keep their place on screen; their positions are read in the new units from now on.
+        const BoardScale twips;
+        BoardScale user;
+        user.setUserDefined();
+        for (QPointF& position : positions_)
+            position = QPointF(user.fromPixelsX(twips.toPixelsX(float(position.x()))),
+                               user.fromPixelsY(twips.toPixelsY(float(position.y()))));
+        scale_ = user;
+    }
+    paintBackdrop(surface_->backdrop(), firstDigit, secondDigit);
+    surface_->update();
+}
+
+void Tavola::setTargetLeft(TargetId id, float left) {
+    positions_[std::size_t(id)].setX(left);
+    placeTarget(id);
+}
+
+void Tavola::setTargetTop(TargetId id, float top) {
+    positions_[std::size_t(id)].setY(top);
+    placeTarget(id);
+}
+
+void Tavola::placeTarget(TargetId id) {
+    const QPointF& position = positions_[std::size_t(id)];
+    target(id).move(qRound(scale_.toPixelsX(float(position.x()))), qRound(scale_.toPixelsY(float(position.y()))));
+}
+
+void Tavola::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        emit resized();
+}
+
+void Tavola::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    emit resized();
+}
+
+void Tavola::closeEvent(QCloseEvent* event) {
+    emit closeRequested();
+    event->accept();
+}
+
+} // namespace brivadoro

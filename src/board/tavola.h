@@ -1,0 +1,111 @@
+#pragma once
+
+#include <array>
+
+#include <QHash>
+#include <QImage>
+#include <QMainWindow>
+#include <QPointF>
+
+#include "board_scale.h"
+#include "board_widgets.h"
+
+namespace brivadoro {
+
+enum class TargetId { paricmd, paricmd1, paricmd2, disparicmd, disparicmd1, disparicmd2 };
+inline constexpr std::array kAllTargets{TargetId::paricmd,    TargetId::paricmd1,    TargetId::paricmd2,
+                                        TargetId::disparicmd, TargetId::disparicmd1, TargetId::disparicmd2};
+
+// The board's inner area: it shows the backdrop, and a press and release on it (not on a control
+// that takes the click) is the board's own click.
+class BoardSurface final : public QWidget {
+    Q_OBJECT
+public:
+    explicit BoardSurface(QWidget* parent);
+
+    [[nodiscard]] const QImage& backdrop() const { return backdrop_; }
+    QImage& backdrop() { return backdrop_; }
+
+    // A control that lets clicks through to the board but keeps its own pointer.
+    void setPassThroughPointer(QWidget* control, const QCursor& cursor);
+
+signals:
+    void clicked();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    QImage backdrop_;
+    QCursor boardCursor_;
+    QWidget* passThrough_ = nullptr;
+    QCursor passThroughCursor_;
+    bool pressed_ = false;
+};
+
+// The board: the game's only window, with every control, the menu and the two timers, built from
+// the design table. It holds no game state; the game reads and writes its controls.
+class Tavola final : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit Tavola(QWidget* parent = nullptr);
+
+    BoardButton& target(TargetId id) { return *targets_[std::size_t(id)]; }
+    BoardButton& cmdExit() { return *cmdExit_; }
+    BoardButton& cmdNext() { return *cmdNext_; }
+    BoardLabel& label(QStringView name) const;
+    BoardLabel& Punteggio() const { return label(u"Punteggio"); }
+    BoardLabel& lblconto() const { return label(u"lblconto"); }
+    BoardLabel& lblnome() const { return label(u"lblnome"); }
+    BoardLabel& lblnome1() const { return label(u"lblnome1"); }
+    BoardLabel& lblpunti() const { return label(u"lblpunti"); }
+    BoardLabel& lblMessage() const { return label(u"lblMessage"); }
+    BoardLabel& lblNum1() const { return label(u"lblNum1"); }
+    BoardLabel& lblNum2() const { return label(u"lblNum2"); }
+    BoardTimer& Timer1() { return *timer1_; }
+    BoardTimer& Timer2() { return *timer2_; }
+    BoardSurface& surface() { return *surface_; }
+
+    // Sets the drawing state and the user-defined scale, then paints the stripes of the digits.
+    void drawBackdrop(int firstDigit, int secondDigit);
+
+    [[nodiscard]] const BoardScale& scale() const { return scale_; }
+    // Target positions in the board's current scale; a position set on a hidden target holds.
+    [[nodiscard]] float targetLeft(TargetId id) const { return positions_[std::size_t(id)].x(); }
+    [[nodiscard]] float targetTop(TargetId id) const { return positions_[std::size_t(id)].y(); }
+    void setTargetLeft(TargetId id, float left);
+    void setTargetTop(TargetId id, float top);
+
+signals:
+    void boardClicked();
+    void targetClicked(brivadoro::TargetId id);
+    void exitClicked();
+    void newGameChosen();
+    void resized();
+    void closeRequested();
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createControls();
+    void createMenus();
+    void placeTarget(TargetId id);
+
+    BoardSurface* surface_ = nullptr;
+    std::array<BoardButton*, kAllTargets.size()> targets_{};
+    std::array<QPointF, kAllTargets.size()> positions_{};
+    BoardButton* cmdExit_ = nullptr;
+    BoardButton* cmdNext_ = nullptr;
+    QHash<QString, BoardLabel*> labels_;
+    BoardTimer* timer1_ = nullptr;
+    BoardTimer* timer2_ = nullptr;
+    BoardScale scale_;
+};
+
+} // namespace brivadoro

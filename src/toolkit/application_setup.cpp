@@ -1,0 +1,36 @@
+#include "application_setup.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QLibraryInfo>
+#include <QStyleFactory>
+#include <QTranslator>
+
+namespace brivadoro {
+
+namespace {
+
+// The board's fonts have no Linux namesakes; these metric-compatible faces keep every caption
+// within its stored size.
+constexpr std::pair<const char16_t*, const char16_t*> kFontStandIns[]{
+    {u"MS Sans Serif", u"Liberation Sans"},
+    {u"Arial", u"Liberation Sans"},
+    {u"Arial Black", u"Liberation Sans"},
+    {u"Times New Roman", u"Liberation Serif"},
+};
+
+} // namespace
+
+void configureApplication(QApplication& app) {
+    QApplication::setApplicationName(u"brivadoro"_qs);
+    QApplication::setOrganizationName({});
+    QApplication::setStyle(QStyleFactory::create(u"Fusion"_qs));
+    for (const auto& [face, standIn] : kFontStandIns)
+        QFont::insertSubstitution(QString::fromUtf16(face), QString::fromUtf16(standIn));
+    auto* translator = new QTranslator(&app);
+    if (translator->load(QLocale(QLocale::Italian), u"qtbase"_qs, u"_"_qs,
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(translator);
+}
+
+} // namespace brivadoro

@@ -1,0 +1,32 @@
+#include "error_boundary.h"
+
+#include "dialogs.h"
+#include "program_control.h"
+
+namespace brivadoro {
+
+namespace {
+constexpr QStringView kReportIntro = u"Si è verificato un errore e Brivadoro deve chiudersi.";
+constexpr QStringView kUnknownError = u"errore sconosciuto";
+} // namespace
+
+QString ErrorBoundary::reportText(const QString& what) {
+    return u"%1\n\n%2"_qs.arg(kReportIntro, what.isEmpty() ? kUnknownError : QStringView(what));
+}
+
+void ErrorBoundary::fail(const QString& what) noexcept {
+    // A second error while the report is open (a timer keeps ticking) ends the program at once.
+    if (!failing_) {
+        failing_ = true;
+        try {
+            dialogs_.messageBox(reportText(what), MessageStyle::IconCritical);
+        } catch (...) {
+        }
+    }
+    try {
+        program_.endProgram(kFailureStatus);
+    } catch (...) {
+    }
+}
+
+} // namespace brivadoro
