@@ -1,0 +1,63 @@
+#include "doubles.h"
+
+namespace brivadoro::testing {
+
+BoxAnswer ScriptedDialogs::next(int fallbackButton) {
+    if (script_.empty())
+        return {fallbackButton, {}, {}};
+    BoxAnswer answer = std::move(script_.front());
+    script_.pop_front();
+    return answer;
+}
+
+int ScriptedDialogs::messageBox(const QString& text, int style, const QString& title) {
+    shown.push_back({ShownBox::Kind::Message, text, style, title.isEmpty() ? kAppTitle.toString() : title});
+    const bool yesNo = (style & 0x0F) == MessageStyle::YesNo;
+    BoxAnswer answer = next(yesNo ? MessageAnswer::No : MessageAnswer::Ok);
+    if (answer.whileOpen)
+        answer.whileOpen();
+    return answer.button;
+}
+
+QString ScriptedDialogs::inputBox(const QString& prompt) {
+    shown.push_back({ShownBox::Kind::Input, prompt, 0, kAppTitle.toString()});
+    BoxAnswer answer = next(MessageAnswer::Ok);
+    if (answer.whileOpen)
+        answer.whileOpen();
+    return answer.text;
+}
+
+float ScriptedRandom::draw() {
+    float value = 0;
+    if (draws_.empty()) {
+        value = fallback_.draw();
+    } else {
+        value = draws_.front();
+        draws_.pop_front();
+    }
+    events.push_back({Event::Kind::Draw, value});
+    return value;
+}
+
+void ScriptedRandom::reseedFromClock() { events.push_back({Event::Kind::ReseedFromClock, 0}); }
+
+void ScriptedRandom::reseed(double number) {
+    fallback_.reseed(number);
+    events.push_back({Event::Kind::Reseed, number});
+}
+
+std::vector<double> ScriptedRandom::reseeds() const {
+    std::vector<double> numbers;
+    for (const Event& event : events) {
+        if (event.kind == Event::Kind::Reseed)
+            numbers.push_back(event.value);
+    }
+    return numbers;
+}
+
+void RecordingProgram::endProgram(int status) {
+    endedWith = status;
+    throw ProgramEnded{status};
+}
+
+} // namespace brivadoro::testing
