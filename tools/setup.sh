@@ -8,7 +8,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-svg-dev libgl-dev
     qt6-qpa-plugins qt6-translations-l10n fonts-liberation2
-    xvfb xauth
+    libx11-dev xvfb xauth
 )
 
 missing=()
@@ -26,4 +26,6 @@ fi
 if [ ! -f build/CMakeCache.txt ]; then
     cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
-cmake --build build -- --quiet
+if ! ninja -C build -n 2>/dev/null | grep -q 'no work to do'; then
+    cmake --build build -- --quiet
+fi

@@ -29,16 +29,28 @@ QCursor pointer(const QString& resource, int hotX, int hotY) {
 
 } // namespace
 
-QIcon windowIcon() { return QIcon(u":/brivadoro/brivadoro.svg"_qs); }
+QIcon windowIcon() {
+    return QIcon(u":/brivadoro/brivadoro.svg"_qs);
+}
 
-QIcon exitPicture() { return QIcon(u":/brivadoro/exit.svg"_qs); }
+QIcon exitPicture() {
+    return QIcon(u":/brivadoro/exit.svg"_qs);
+}
 
-QIcon nextPicture() { return QIcon(u":/brivadoro/next.svg"_qs); }
+QIcon nextPicture() {
+    return QIcon(u":/brivadoro/next.svg"_qs);
+}
 
-QCursor gunSightPointer() { return pointer(u":/brivadoro/gunsight.svg"_qs, 16, 16); }
+QCursor gunSightPointer() {
+    return pointer(u":/brivadoro/gunsight.svg"_qs, 16, 16);
+}
 
-QCursor targetPointer() { return pointer(u":/brivadoro/target-pointer.svg"_qs, 10, 10); }
+QCursor targetPointer() {
+    return pointer(u":/brivadoro/target-pointer.svg"_qs, 10, 10);
+}
 
-QCursor standardIconPointer() { return pointer(u":/brivadoro/icon-pointer.svg"_qs, 16, 16); }
+QCursor standardIconPointer() {
+    return pointer(u":/brivadoro/icon-pointer.svg"_qs, 16, 16);
+}
 
 } // namespace brivadoro::BoardAssets

@@ -9,8 +9,8 @@ namespace brivadoro::BoardAssets {
 QIcon windowIcon();
 QIcon exitPicture();
 QIcon nextPicture();
-QCursor gunSightPointer();      // the board's pointer: a gun sight with a small red cross at its centre
-QCursor targetPointer();        // paricmd's own pointer, hot spot at 10, 10
-QCursor standardIconPointer();  // a small square inside a square
+QCursor gunSightPointer();     // the board's pointer: a gun sight with a small red cross at its centre
+QCursor targetPointer();       // paricmd's own pointer, hot spot at 10, 10
+QCursor standardIconPointer(); // a small square inside a square
 
 } // namespace brivadoro::BoardAssets

@@ -33,7 +33,9 @@ void applyCommon(QWidget& widget, const ControlDesign& design) {
 
 } // namespace
 
-QString designText(std::string_view utf8) { return QString::fromUtf8(utf8.data(), qsizetype(utf8.size())); }
+QString designText(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+}
 
 QColor toQColor(Colour colour) {
     return QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF));
@@ -81,13 +83,29 @@ BoardLabel::BoardLabel(const ControlDesign& design, QWidget* parent)
 
 void BoardLabel::setCaption(const QString& caption) {
     setText(caption);
-    if (autoSize_)
-        adjustSize();
+    sizeStale_ = autoSize_;
+    fitCaptionIfShown();
 }
 
-void BoardLabel::mousePressEvent(QMouseEvent* event) { event->accept(); }
+void BoardLabel::setVisible(bool visible) {
+    QLabel::setVisible(visible);
+    fitCaptionIfShown();
+}
 
-void BoardLabel::mouseReleaseEvent(QMouseEvent* event) { event->accept(); }
+void BoardLabel::fitCaptionIfShown() {
+    if (sizeStale_ && !isHidden()) {
+        sizeStale_ = false;
+        adjustSize();
+    }
+}
+
+void BoardLabel::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+}
+
+void BoardLabel::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
+}
 
 BoardTimer::BoardTimer(int intervalMs, Qt::TimerType type, QObject* parent) : QTimer(parent) {
     setInterval(intervalMs);

@@ -37,12 +37,19 @@ public:
     [[nodiscard]] QString caption() const { return text(); }
     void setCaption(const QString& caption);
 
+    // An auto-size label that is hidden fits its caption when it is shown: the board has hidden
+    // labels in large fonts that would otherwise be laid out for nothing at every start.
+    void setVisible(bool visible) override;
+
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    void fitCaptionIfShown();
+
     bool autoSize_ = false;
+    bool sizeStale_ = false;
 };
 
 // A timer with the board's Enabled property: enabling a running timer does not restart its count.

@@ -77,8 +77,12 @@ constexpr std::array kMenus{
 
 } // namespace
 
-std::span<const ControlDesign> BoardDesign::controls() { return kControls; }
+std::span<const ControlDesign> BoardDesign::controls() {
+    return kControls;
+}
 
-std::span<const MenuDesign> BoardDesign::menus() { return kMenus; }
+std::span<const MenuDesign> BoardDesign::menus() {
+    return kMenus;
+}
 
 } // namespace brivadoro

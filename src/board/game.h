@@ -37,8 +37,7 @@ private:
     void connectBoard(Tavola& board);
 
     // Runs a handler through the error boundary; the board's signals connect to this.
-    template <auto Handler>
-    void guarded() {
+    template <auto Handler> void guarded() {
         boundary_.run([this] { (this->*Handler)(); });
     }
 

@@ -9,7 +9,9 @@ namespace brivadoro {
 namespace {
 constexpr int kDigitRange = 10;
 
-Int16 drawDigit(RandomSource& random) { return Int16::floored(kDigitRange * double(random.draw())); }
+Int16 drawDigit(RandomSource& random) {
+    return Int16::floored(kDigitRange * double(random.draw()));
+}
 } // namespace
 
 QuestionDigits drawQuestionDigits(RandomSource& random) {

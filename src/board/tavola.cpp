@@ -24,25 +24,32 @@ std::size_t targetIndex(std::string_view name) {
     return std::size_t(std::find(kNames.begin(), kNames.end(), name) - kNames.begin());
 }
 
-QCursor cursorFor(Pointer pointer) {
-    switch (pointer) {
-    case Pointer::Arrow:
-        return Qt::ArrowCursor;
-    case Pointer::StandardIcon:
-        return BoardAssets::standardIconPointer();
-    case Pointer::TargetSight:
-        return BoardAssets::targetPointer();
-    case Pointer::Board:
-        break;
-    }
-    return BoardAssets::gunSightPointer();
-}
-
 } // namespace
 
-BoardSurface::BoardSurface(QWidget* parent)
+// The board's pointers, each drawn once per board.
+struct BoardPointers {
+    QCursor board = BoardAssets::gunSightPointer();
+    QCursor standardIcon = BoardAssets::standardIconPointer();
+    QCursor targetSight = BoardAssets::targetPointer();
+
+    [[nodiscard]] QCursor operator()(Pointer pointer) const {
+        switch (pointer) {
+        case Pointer::Arrow:
+            return Qt::ArrowCursor;
+        case Pointer::StandardIcon:
+            return standardIcon;
+        case Pointer::TargetSight:
+            return targetSight;
+        case Pointer::Board:
+            break;
+        }
+        return board;
+    }
+};
+
+BoardSurface::BoardSurface(const QCursor& pointer, QWidget* parent)
     : QWidget(parent), backdrop_(BoardScale::kInnerWidth, BoardScale::kInnerHeight, QImage::Format_RGB32),
-      boardCursor_(BoardAssets::gunSightPointer()) {
+      boardCursor_(pointer) {
     setFixedSize(backdrop_.size());
     backdrop_.fill(toQColor(kPlatformFace));
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -65,7 +72,8 @@ void BoardSurface::mousePressEvent(QMouseEvent* event) {
 }
 
 void BoardSurface::mouseReleaseEvent(QMouseEvent* event) {
-    const bool click = pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    const bool click =
+        pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
     pressed_ = false;
     if (click)
         emit clicked();
@@ -74,7 +82,8 @@ void BoardSurface::mouseReleaseEvent(QMouseEvent* event) {
 void BoardSurface::mouseMoveEvent(QMouseEvent* event) {
     if (!passThrough_)
         return;
-    const bool over = passThrough_->isVisible() && passThrough_->geometry().contains(event->position().toPoint());
+    const bool over =
+        passThrough_->isVisible() && passThrough_->geometry().contains(event->position().toPoint());
     setCursor(over ? passThroughCursor_ : boardCursor_);
 }
 
@@ -83,12 +92,13 @@ Tavola::Tavola(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(designText(BoardDesign::kCaption));
     setWindowIcon(BoardAssets::windowIcon());
     setWindowFlag(Qt::WindowMaximizeButtonHint, false);
-    surface_ = new BoardSurface(this);
+    const BoardPointers pointers;
+    surface_ = new BoardSurface(pointers.board, this);
     surface_->setObjectName(u"inner"_qs);
     setCentralWidget(surface_);
     connect(surface_, &BoardSurface::clicked, this, &Tavola::boardClicked);
 
-    createControls();
+    createControls(pointers);
     createMenus();
 
     timer1_ = new BoardTimer(BoardDesign::kTimer1IntervalMs, Qt::PreciseTimer, this);
@@ -101,7 +111,7 @@ Tavola::Tavola(QWidget* parent) : QMainWindow(parent) {
     setFixedSize(sizeHint());
 }
 
-void Tavola::createControls() {
+void Tavola::createControls(const BoardPointers& pointers) {
     std::vector<std::pair<int, QWidget*>> tabOrder;
     std::vector<BoardButton*> buttons;
     for (const ControlDesign& design : BoardDesign::controls()) {
@@ -117,8 +127,9 @@ void Tavola::createControls() {
         case ControlKind::TextBox: {
             auto* box = new QLineEdit(surface_);
             box->setObjectName(designText(design.name));
-            box->setGeometry(design.left / BoardDesign::kTwipsPerPixel, design.top / BoardDesign::kTwipsPerPixel,
-                             design.width / BoardDesign::kTwipsPerPixel, design.height / BoardDesign::kTwipsPerPixel);
+            box->setGeometry(
+                design.left / BoardDesign::kTwipsPerPixel, design.top / BoardDesign::kTwipsPerPixel,
+                design.width / BoardDesign::kTwipsPerPixel, design.height / BoardDesign::kTwipsPerPixel);
             box->setVisible(design.visible);
             box->setEnabled(design.enabled);
             box->setToolTip(designText(design.tooltip));
@@ -133,7 +144,7 @@ void Tavola::createControls() {
         }
         }
         if (design.pointer != Pointer::Board)
-            widget->setCursor(cursorFor(design.pointer));
+            widget->setCursor(pointers(design.pointer));
         tabOrder.emplace_back(design.tabIndex, widget);
     }
 
@@ -143,9 +154,10 @@ void Tavola::createControls() {
         const std::size_t index = targetIndex(button->objectName().toStdString());
         if (index < targets_.size()) {
             targets_[index] = button;
-            positions_[index] = QPointF(button->x() * BoardDesign::kTwipsPerPixel,
-                                        button->y() * BoardDesign::kTwipsPerPixel);
-            connect(button, &QPushButton::clicked, this, [this, index] { emit targetClicked(kAllTargets[index]); });
+            positions_[index] =
+                QPointF(button->x() * BoardDesign::kTwipsPerPixel, button->y() * BoardDesign::kTwipsPerPixel);
+            connect(button, &QPushButton::clicked, this,
+                    [this, index] { emit targetClicked(kAllTargets[index]); });
         }
     }
     cmdExit_ = surface_->findChild<BoardButton*>(u"cmdExit"_qs);
@@ -157,7 +169,7 @@ void Tavola::createControls() {
     connect(cmdExit_, &QPushButton::clicked, this, &Tavola::exitClicked);
     // Disabled, yet its clicks reach the board, which launches the targets.
     cmdNext_->setAttribute(Qt::WA_TransparentForMouseEvents);
-    surface_->setPassThroughPointer(cmdNext_, cursorFor(Pointer::StandardIcon));
+    surface_->setPassThroughPointer(cmdNext_, pointers.standardIcon);
 
     std::stable_sort(tabOrder.begin(), tabOrder.end(), [](auto& a, auto& b) { return a.first < b.first; });
     for (std::size_t i = 1; i < tabOrder.size(); ++i)
@@ -186,7 +198,9 @@ void Tavola::createMenus() {
     }
 }
 
-BoardLabel& Tavola::label(QStringView name) const { return *labels_.value(name.toString()); }
+BoardLabel& Tavola::label(QStringView name) const {
+    return *labels_.value(name.toString());
+}
 
 void Tavola::drawBackdrop(int firstDigit, int secondDigit) {
     if (!scale_.userDefined()) {
@@ -215,7 +229,8 @@ void Tavola::setTargetTop(TargetId id, float top) {
 
 void Tavola::placeTarget(TargetId id) {
     const QPointF& position = positions_[std::size_t(id)];
-    target(id).move(qRound(scale_.toPixelsX(float(position.x()))), qRound(scale_.toPixelsY(float(position.y()))));
+    target(id).move(qRound(scale_.toPixelsX(float(position.x()))),
+                    qRound(scale_.toPixelsY(float(position.y()))));
 }
 
 void Tavola::changeEvent(QEvent* event) {

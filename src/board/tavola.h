@@ -12,6 +12,8 @@
 
 namespace brivadoro {
 
+struct BoardPointers;
+
 enum class TargetId { paricmd, paricmd1, paricmd2, disparicmd, disparicmd1, disparicmd2 };
 inline constexpr std::array kAllTargets{TargetId::paricmd,    TargetId::paricmd1,    TargetId::paricmd2,
                                         TargetId::disparicmd, TargetId::disparicmd1, TargetId::disparicmd2};
@@ -21,7 +23,7 @@ inline constexpr std::array kAllTargets{TargetId::paricmd,    TargetId::paricmd1
 class BoardSurface final : public QWidget {
     Q_OBJECT
 public:
-    explicit BoardSurface(QWidget* parent);
+    BoardSurface(const QCursor& pointer, QWidget* parent);
 
     [[nodiscard]] const QImage& backdrop() const { return backdrop_; }
     QImage& backdrop() { return backdrop_; }
@@ -93,7 +95,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void createControls();
+    void createControls(const BoardPointers& pointers);
     void createMenus();
     void placeTarget(TargetId id);
 

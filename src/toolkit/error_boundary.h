@@ -17,8 +17,7 @@ public:
 
     ErrorBoundary(Dialogs& dialogs, ProgramControl& program) : dialogs_(dialogs), program_(program) {}
 
-    template <typename Handler>
-    void run(Handler&& handler) noexcept {
+    template <typename Handler> void run(Handler&& handler) noexcept {
         try {
             handler();
         } catch (const std::exception& error) {

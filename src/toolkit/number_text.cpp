@@ -15,10 +15,16 @@ QString patterned(double value, int minDigits) {
 
 } // namespace
 
-QString decimalText(Int16 number) { return QString::number(number.value()); }
+QString decimalText(Int16 number) {
+    return QString::number(number.value());
+}
 
-QString patternTwoDigits(double value) { return patterned(value, 2); }
+QString patternTwoDigits(double value) {
+    return patterned(value, 2);
+}
 
-QString patternOneDigit(double value) { return patterned(value, 1); }
+QString patternOneDigit(double value) {
+    return patterned(value, 1);
+}
 
 } // namespace brivadoro

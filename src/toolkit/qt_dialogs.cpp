@@ -2,8 +2,8 @@
 
 #include <QApplication>
 #include <QInputDialog>
-#include <QMainWindow>
 #include <QLabel>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QPushButton>
 

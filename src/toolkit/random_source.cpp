@@ -35,12 +35,20 @@ std::uint64_t MixingRandom::next() {
     return scramble(state_);
 }
 
-float MixingRandom::draw() { return toUnitInterval(next()); }
+float MixingRandom::draw() {
+    return toUnitInterval(next());
+}
 
-void MixingRandom::mixIn(std::uint64_t value) { state_ = scramble(state_ ^ scramble(value + kGoldenGamma)); }
+void MixingRandom::mixIn(std::uint64_t value) {
+    state_ = scramble(state_ ^ scramble(value + kGoldenGamma));
+}
 
-void MixingRandom::reseedFromClock() { mixIn(clock_()); }
+void MixingRandom::reseedFromClock() {
+    mixIn(clock_());
+}
 
-void MixingRandom::reseed(double number) { mixIn(std::bit_cast<std::uint64_t>(number + 0.0)); }
+void MixingRandom::reseed(double number) {
+    mixIn(std::bit_cast<std::uint64_t>(number + 0.0));
+}
 
 } // namespace brivadoro

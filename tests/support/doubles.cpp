@@ -39,7 +39,9 @@ float ScriptedRandom::draw() {
     return value;
 }
 
-void ScriptedRandom::reseedFromClock() { events.push_back({Event::Kind::ReseedFromClock, 0}); }
+void ScriptedRandom::reseedFromClock() {
+    events.push_back({Event::Kind::ReseedFromClock, 0});
+}
 
 void ScriptedRandom::reseed(double number) {
     fallback_.reseed(number);

@@ -7,6 +7,8 @@
 namespace brivadoro::testing {
 
 // Configures the test's application as the game configures its own.
-inline void configureTestApplication() { configureApplication(*qobject_cast<QApplication*>(qApp)); }
+inline void configureTestApplication() {
+    configureApplication(*qobject_cast<QApplication*>(qApp));
+}
 
 } // namespace brivadoro::testing

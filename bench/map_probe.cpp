@@ -1,0 +1,106 @@
+// Measures how long programs take from their start to their first window on an X display, and
+// their peak memory by then. Usage: map_probe RUNS NAME=COMMAND... (each command one word, args
+// after a comma: "game=build/brivadoro" "minimal=build/bench/minimal_window,dialog").
+// The runs of the programs alternate, so that both see the same machine.
+#include <X11/Xlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+struct Program {
+    std::string name;
+    std::vector<std::string> argv;
+    std::vector<double> ms;
+    std::vector<long> peakKb;
+};
+
+long peakMemoryKb(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::strtol(line.c_str() + 6, nullptr, 10);
+    }
+    return 0;
+}
+
+bool runOnce(Display* display, Program& program) {
+    XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
+    XSync(display, True);
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        std::vector<char*> args;
+        for (std::string& arg : program.argv)
+            args.push_back(arg.data());
+        args.push_back(nullptr);
+        execv(args[0], args.data());
+        _exit(127);
+    }
+    bool mapped = false;
+    while (!mapped) {
+        XEvent event;
+        XNextEvent(display, &event);
+        mapped = event.type == MapNotify && !event.xmap.override_redirect;
+    }
+    const double ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    program.peakKb.push_back(peakMemoryKb(pid));
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    program.ms.push_back(ms);
+    return true;
+}
+
+template <typename T> T median(std::vector<T> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: map_probe RUNS NAME=COMMAND[,ARG...]...\n");
+        return 2;
+    }
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) {
+        std::fprintf(stderr, "map_probe: no X display\n");
+        return 2;
+    }
+    const int runs = std::atoi(argv[1]);
+    std::vector<Program> programs;
+    for (int i = 2; i < argc; ++i) {
+        const std::string spec = argv[i];
+        Program program{spec.substr(0, spec.find('=')), {}, {}, {}};
+        std::string rest = spec.substr(spec.find('=') + 1);
+        for (std::size_t comma; (comma = rest.find(',')) != std::string::npos; rest.erase(0, comma + 1))
+            program.argv.push_back(rest.substr(0, comma));
+        program.argv.push_back(rest);
+        programs.push_back(program);
+    }
+    for (int run = 0; run < runs; ++run) {
+        for (Program& program : programs)
+            runOnce(display, program);
+    }
+    for (const Program& program : programs)
+        std::printf("%-10s first window after median %7.1f ms, peak memory median %6ld KiB (%d runs)\n",
+                    program.name.c_str(), median(program.ms), median(program.peakKb), runs);
+    if (programs.size() >= 2)
+        std::printf("ratio %s/%s: time %.2f, memory %.2f\n", programs[0].name.c_str(),
+                    programs[1].name.c_str(), median(programs[0].ms) / median(programs[1].ms),
+                    double(median(programs[0].peakKb)) / double(median(programs[1].peakKb)));
+    XCloseDisplay(display);
+    return 0;
+}
