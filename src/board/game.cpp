@@ -28,7 +28,9 @@ void Game::loadBoard() {
     connectBoard(*board_);
 }
 
-void Game::connectBoard(Tavola& board) { (void)board; }
+void Game::connectBoard(Tavola& board) {
+    connect(&board, &Tavola::exitClicked, this, &Game::guarded<&Game::cmdExit_Click>);
+}
 
 void Game::cmdNext_Click() {
     board().target(TargetId::paricmd2).setBackColor(Colours::Cyan);

@@ -32,13 +32,19 @@ public:
     // Board and game flow
     void cmdNext_Click();
 
+    // Clock and records
+    // Says goodbye, stores a beaten record and ends the program; a call while one runs is ignored.
+    void cmdExit_Click();
+
+private:
+    bool endOfGameStarted_ = false;
+
 private:
     void loadBoard();
     void connectBoard(Tavola& board);
 
     // Runs a handler through the error boundary; the board's signals connect to this.
-    template <auto Handler>
-    void guarded() {
+    template <auto Handler> void guarded() {
         boundary_.run([this] { (this->*Handler)(); });
     }
 
