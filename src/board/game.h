@@ -33,6 +33,8 @@ public:
     void cmdNext_Click();
 
     // Clock and records
+    void resetClock();
+    void Timer1_Timer();
     // Says goodbye, stores a beaten record and ends the program; a call while one runs is ignored.
     void cmdExit_Click();
 

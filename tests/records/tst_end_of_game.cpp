@@ -57,9 +57,9 @@ private slots:
     void storesABeatenRecordAndCongratulatesExactlyThen_data();
     void storesABeatenRecordAndCongratulatesExactlyThen();
     void failedWriteShowsOneMessageAndStillEndsNormally();
-    void secondCallWhileTheGoodbyeIsOpenIsIgnored();
+    void tickWhileTheGoodbyeIsOpenIsIgnored();
     void endInsideAMissWarningResumesNothing();
-    void exitButtonReachesTheEndThroughTheBoard();
+    void exitButtonAndClockReachTheEndThroughTheBoard();
     void recordLabelsShowRichTextAsTyped_data();
     void recordLabelsShowRichTextAsTyped();
 };
@@ -119,12 +119,15 @@ void EndOfGameTest::failedWriteShowsOneMessageAndStillEndsNormally() {
     QCOMPARE(ending.records.read(kScoreFileName), QByteArray(" 12\r\n"));
 }
 
-void EndOfGameTest::secondCallWhileTheGoodbyeIsOpenIsIgnored() {
+void EndOfGameTest::tickWhileTheGoodbyeIsOpenIsIgnored() {
     EndingGame ending(" 12\r\n", u" 15"_qs, u"Anna"_qs);
     Game& game = ending.game;
     game.board().lblconto().setCaption(kClockAtZero.toString());
     const Int16 secondsLeft = game.state().secondsLeft;
-    ending.world.dialogs.answer({MessageAnswer::Ok, {}, [&] { game.cmdExit_Click(); }});
+    ending.world.dialogs.answer({MessageAnswer::Ok, {}, [&] {
+                                     game.Timer1_Timer();
+                                     game.cmdExit_Click();
+                                 }});
 
     QVERIFY_THROWS_EXCEPTION(ProgramEnded, game.cmdExit_Click());
     QCOMPARE(ending.boxTexts(), QStringList({kGoodbye, kCongratulation}));
@@ -143,14 +146,14 @@ void EndOfGameTest::endInsideAMissWarningResumesNothing() {
         ending.world.dialogs.messageBox(u"Hai sbagliato"_qs, MessageStyle::Ok, {});
         resumed = true;
     };
-    ending.world.dialogs.answer({MessageAnswer::Ok, {}, [&] { game.cmdExit_Click(); }});
+    ending.world.dialogs.answer({MessageAnswer::Ok, {}, [&] { game.Timer1_Timer(); }});
 
     QVERIFY_THROWS_EXCEPTION(ProgramEnded, missHandler());
     QVERIFY(!resumed);
     QCOMPARE(ending.boxTexts(), QStringList({u"Hai sbagliato"_qs, kGoodbye}));
 }
 
-void EndOfGameTest::exitButtonReachesTheEndThroughTheBoard() {
+void EndOfGameTest::exitButtonAndClockReachTheEndThroughTheBoard() {
     TestWorld world;
     NotedProgram program;
     Game game({world.dialogs, world.random, world.sound, program});
@@ -158,6 +161,12 @@ void EndOfGameTest::exitButtonReachesTheEndThroughTheBoard() {
     QCOMPARE(program.endedWith, 0);
     QCOMPARE(world.dialogs.shown.size(), 1u);
     QCOMPARE(world.dialogs.shown[0].text, kGoodbye);
+
+    Game timedOut({world.dialogs, world.random, world.sound, program});
+    timedOut.board().lblconto().setCaption(kClockAtZero.toString());
+    timedOut.board().Timer1().setInterval(1);
+    QTRY_COMPARE(world.dialogs.shown.size(), 2u);
+    QCOMPARE(world.dialogs.shown[1].text, kGoodbye);
 }
 
 void EndOfGameTest::recordLabelsShowRichTextAsTyped_data() {
