@@ -59,7 +59,7 @@ private slots:
     void failedWriteShowsOneMessageAndStillEndsNormally();
     void tickWhileTheGoodbyeIsOpenIsIgnored();
     void endInsideAMissWarningResumesNothing();
-    void exitButtonAndClockReachTheEndThroughTheBoard();
+    void exitButtonReachesTheEndThroughTheBoard();
     void recordLabelsShowRichTextAsTyped_data();
     void recordLabelsShowRichTextAsTyped();
 };
@@ -153,7 +153,7 @@ void EndOfGameTest::endInsideAMissWarningResumesNothing() {
     QCOMPARE(ending.boxTexts(), QStringList({u"Hai sbagliato"_qs, kGoodbye}));
 }
 
-void EndOfGameTest::exitButtonAndClockReachTheEndThroughTheBoard() {
+void EndOfGameTest::exitButtonReachesTheEndThroughTheBoard() {
     TestWorld world;
     NotedProgram program;
     Game game({world.dialogs, world.random, world.sound, program});
@@ -161,12 +161,6 @@ void EndOfGameTest::exitButtonAndClockReachTheEndThroughTheBoard() {
     QCOMPARE(program.endedWith, 0);
     QCOMPARE(world.dialogs.shown.size(), 1u);
     QCOMPARE(world.dialogs.shown[0].text, kGoodbye);
-
-    Game timedOut({world.dialogs, world.random, world.sound, program});
-    timedOut.board().lblconto().setCaption(kClockAtZero.toString());
-    timedOut.board().Timer1().setInterval(1);
-    QTRY_COMPARE(world.dialogs.shown.size(), 2u);
-    QCOMPARE(world.dialogs.shown[1].text, kGoodbye);
 }
 
 void EndOfGameTest::recordLabelsShowRichTextAsTyped_data() {

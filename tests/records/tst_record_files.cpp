@@ -64,7 +64,6 @@ class RecordFilesTest : public QObject {
 private slots:
     void initTestCase() { testing::configureTestApplication(); }
 
-    void recordsFolderIsTheDataHomeWithATrailingSlash();
     void firstRunCreatesBothFilesEmpty();
     void storedRecordIsReadWholeAndLeftUnchanged();
     void unusablePlaceGivesOneMessageAndEmptyTexts_data() { addObstacleRows(); }
@@ -76,11 +75,6 @@ private slots:
     void failedWriteLeavesTheOldPairWhole_data();
     void failedWriteLeavesTheOldPairWhole();
 };
-
-void RecordFilesTest::recordsFolderIsTheDataHomeWithATrailingSlash() {
-    const RecordFolder records;
-    QCOMPARE(GetSystemDir(), records.folder());
-}
 
 void RecordFilesTest::firstRunCreatesBothFilesEmpty() {
     const RecordFolder records;
