@@ -12,8 +12,10 @@ using namespace brivadoro::testing;
 
 namespace {
 
-const QString kGoodbye = u"              Ciao a presto."_qs;
-const QString kCongratulation = u"Ok ho registrato il tuo record, C A M P I O N E\""_qs;
+constexpr QStringView kGoodbye = u"              Ciao a presto.";
+// 48 characters, the last one a double quote.
+constexpr QStringView kCongratulation = u"Ok ho registrato il tuo record, C A M P I O N E\"";
+static_assert(kCongratulation.size() == 48);
 constexpr QByteArrayView kOldName = "Bea\r\n";
 
 // A game at its end: the record folder opened as start-up opens it, and the labels as play left them.
@@ -94,7 +96,8 @@ void EndOfGameTest::storesABeatenRecordAndCongratulatesExactlyThen() {
 
     QVERIFY_THROWS_EXCEPTION(ProgramEnded, ending.game.cmdExit_Click());
     QCOMPARE(ending.world.program.endedWith, 0);
-    QCOMPARE(ending.boxTexts(), stored ? QStringList({kGoodbye, kCongratulation}) : QStringList({kGoodbye}));
+    QCOMPARE(ending.boxTexts(), stored ? QStringList({kGoodbye.toString(), kCongratulation.toString()})
+                                       : QStringList({kGoodbye.toString()}));
     for (const ShownBox& box : ending.world.dialogs.shown) {
         QCOMPARE(box.style, MessageStyle::Ok);
         QCOMPARE(box.title, u"Brivadoro"_qs);
@@ -113,7 +116,7 @@ void EndOfGameTest::failedWriteShowsOneMessageAndStillEndsNormally() {
     QCOMPARE(ending.world.program.endedWith, 0);
     const std::vector<ShownBox>& shown = ending.world.dialogs.shown;
     QCOMPARE(shown.size(), 2u);
-    QCOMPARE(shown[0].text, kGoodbye);
+    QCOMPARE(shown[0].text, kGoodbye.toString());
     QVERIFY2(shown[1].text.contains(ending.records.path(kNameFileName)), qPrintable(shown[1].text));
     QCOMPARE(shown[1].style, MessageStyle::IconExclamation);
     QCOMPARE(ending.records.read(kScoreFileName), QByteArray(" 12\r\n"));
@@ -130,7 +133,7 @@ void EndOfGameTest::tickWhileTheGoodbyeIsOpenIsIgnored() {
                                  }});
 
     QVERIFY_THROWS_EXCEPTION(ProgramEnded, game.cmdExit_Click());
-    QCOMPARE(ending.boxTexts(), QStringList({kGoodbye, kCongratulation}));
+    QCOMPARE(ending.boxTexts(), QStringList({kGoodbye.toString(), kCongratulation.toString()}));
     QCOMPARE(game.board().lblconto().caption(), kClockAtZero.toString());
     QCOMPARE(game.state().secondsLeft, secondsLeft);
     QCOMPARE(ending.records.read(kScoreFileName), QByteArray(" 15\r\n"));
@@ -150,7 +153,7 @@ void EndOfGameTest::endInsideAMissWarningResumesNothing() {
 
     QVERIFY_THROWS_EXCEPTION(ProgramEnded, missHandler());
     QVERIFY(!resumed);
-    QCOMPARE(ending.boxTexts(), QStringList({u"Hai sbagliato"_qs, kGoodbye}));
+    QCOMPARE(ending.boxTexts(), QStringList({u"Hai sbagliato"_qs, kGoodbye.toString()}));
 }
 
 void EndOfGameTest::exitButtonReachesTheEndThroughTheBoard() {
@@ -160,7 +163,7 @@ void EndOfGameTest::exitButtonReachesTheEndThroughTheBoard() {
     game.board().cmdExit().click();
     QCOMPARE(program.endedWith, 0);
     QCOMPARE(world.dialogs.shown.size(), 1u);
-    QCOMPARE(world.dialogs.shown[0].text, kGoodbye);
+    QCOMPARE(world.dialogs.shown[0].text, kGoodbye.toString());
 }
 
 void EndOfGameTest::recordLabelsShowRichTextAsTyped_data() {
