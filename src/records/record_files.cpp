@@ -31,7 +31,7 @@ constexpr QStringView kReasonMissing = u"il file non esiste";
 constexpr QStringView kReasonCannotOpen = u"il file non si può aprire";
 constexpr QStringView kReasonCannotRead = u"il file non si può leggere";
 constexpr QStringView kReasonCannotCreate = u"il nuovo file non si può creare";
-constexpr QStringView kReasonCannotWrite = u"il nuovo file non si può scrivere (disco pieno?)";
+constexpr QStringView kReasonCannotWrite = u"il nuovo file non si può scrivere, forse il disco è pieno";
 constexpr QStringView kReasonCannotSync = u"il nuovo file non si può salvare sul disco";
 constexpr QStringView kReasonCannotReplace = u"il file vecchio non si può sostituire";
 
