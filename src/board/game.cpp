@@ -29,7 +29,8 @@ void Game::loadBoard() {
 }
 
 void Game::connectBoard(Tavola& board) {
-    (void)board;
+    connect(&board.Timer1(), &QTimer::timeout, this, &Game::guarded<&Game::Timer1_Timer>);
+    connect(&board, &Tavola::exitClicked, this, &Game::guarded<&Game::cmdExit_Click>);
 }
 
 void Game::cmdNext_Click() {

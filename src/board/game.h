@@ -32,6 +32,15 @@ public:
     // Board and game flow
     void cmdNext_Click();
 
+    // Clock and records
+    void resetClock();
+    void Timer1_Timer();
+    // Says goodbye, stores a beaten record and ends the program; a call while one runs is ignored.
+    void cmdExit_Click();
+
+private:
+    bool endOfGameStarted_ = false;
+
 private:
     void loadBoard();
     void connectBoard(Tavola& board);

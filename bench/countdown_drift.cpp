@@ -1,0 +1,50 @@
+#include <cmath>
+
+#include <QApplication>
+#include <QElapsedTimer>
+
+#include "bench_support.h"
+#include "board/game.h"
+#include "support/doubles.h"
+#include "toolkit/application_setup.h"
+
+using namespace brivadoro;
+
+namespace {
+constexpr int kTicks = 60;
+constexpr double kLimitMs = 50;
+constexpr double kTickMs = 1000;
+} // namespace
+
+// Runs the real countdown for 60 ticks and measures how far its last tick lies from wall-clock time;
+// exits 1 when the drift reaches 50 ms.
+int main(int argc, char* argv[]) {
+    bench::preferOffscreen();
+    QApplication app(argc, argv);
+    configureApplication(app);
+    testing::TestWorld world;
+    Game game(world.services());
+    BoardTimer& timer = game.board().Timer1();
+
+    QElapsedTimer wallClock;
+    bench::Samples lateness;
+    QObject::connect(&timer, &QTimer::timeout, &app, [&] {
+        const double elapsedMs = double(wallClock.nsecsElapsed()) / 1e6;
+        const double dueMs = kTickMs * double(lateness.ms.size() + 1);
+        lateness.ms.push_back(elapsedMs - dueMs);
+        if (lateness.ms.size() == kTicks)
+            QApplication::quit();
+    });
+    timer.setEnabled(false);
+    game.board().lblconto().setCaption(u"00:05:00"_qs);
+    wallClock.start();
+    game.resetClock();
+    QApplication::exec();
+
+    const double drift = lateness.ms.back();
+    std::printf("after %d ticks the clock shows %s\n", kTicks, qPrintable(game.board().lblconto().caption()));
+    lateness.report("countdown tick lateness from wall clock", kLimitMs);
+    std::printf("drift over %d ticks: %.3f ms (limit %.0f ms) %s\n", kTicks, drift, kLimitMs,
+                std::abs(drift) < kLimitMs ? "ok" : "OVER");
+    return std::abs(drift) < kLimitMs ? 0 : 1;
+}

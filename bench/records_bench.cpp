@@ -1,0 +1,90 @@
+#include <QApplication>
+#include <QElapsedTimer>
+
+#include "bench_support.h"
+#include "board/game.h"
+#include "records/record_files.h"
+#include "support/doubles.h"
+#include "support/record_folder.h"
+#include "toolkit/application_setup.h"
+
+using namespace brivadoro;
+
+namespace {
+
+constexpr double kLimitMs = 50;
+constexpr int kRuns = 100;
+
+// The program's end as a moment in time; throws, as the real end never returns.
+class TimedProgram final : public ProgramControl {
+public:
+    explicit TimedProgram(QElapsedTimer& clock) : clock_(clock) {}
+    void endProgram(int status) override {
+        endedAtNs = clock_.nsecsElapsed();
+        throw testing::ProgramEnded{status};
+    }
+    qint64 endedAtNs = 0;
+
+private:
+    QElapsedTimer& clock_;
+};
+
+double msBetween(qint64 fromNs, qint64 toNs) {
+    return double(toNs - fromNs) / 1e6;
+}
+
+bench::Samples recordRoundTrips(const testing::RecordFolder& records) {
+    bench::Samples samples;
+    for (int run = 0; run < kRuns; ++run) {
+        QElapsedTimer clock;
+        clock.start();
+        writeRecordPair(records.folder(), u" %1"_qs.arg(run + 1), u"Zoë"_qs);
+        BoardState state;
+        const RecordsAtStartup shown = openRecordFiles(state);
+        samples.ms.push_back(msBetween(0, clock.nsecsElapsed()));
+        if (!shown.error.isEmpty())
+            std::printf("%s\n", qPrintable(shown.error));
+    }
+    return samples;
+}
+
+// From the goodbye's close to the exit call, on the longest path: a beaten record written and congratulated.
+bench::Samples endsOfGame(const testing::RecordFolder& records) {
+    bench::Samples samples;
+    for (int run = 0; run < kRuns; ++run) {
+        records.write(kScoreFileName, " 1\r\n");
+        QElapsedTimer clock;
+        clock.start();
+        testing::TestWorld world;
+        TimedProgram program(clock);
+        Game game({world.dialogs, world.random, world.sound, program});
+        openRecordFiles(game.state());
+        game.board().lblpunti().setCaption(u" 1\r\n"_qs);
+        game.board().Punteggio().setCaption(u" 15"_qs);
+        game.board().lblnome1().setCaption(u"Anna"_qs);
+        qint64 goodbyeClosedNs = 0;
+        world.dialogs.answer({MessageAnswer::Ok, {}, [&] { goodbyeClosedNs = clock.nsecsElapsed(); }});
+        try {
+            game.cmdExit_Click();
+        } catch (const testing::ProgramEnded&) {
+        }
+        samples.ms.push_back(msBetween(goodbyeClosedNs, program.endedAtNs));
+    }
+    return samples;
+}
+
+} // namespace
+
+// Times the record's write and read-back and the end of game; exits 1 when a run reaches the limit.
+int main(int argc, char* argv[]) {
+    bench::preferOffscreen();
+    QApplication app(argc, argv);
+    configureApplication(app);
+    const testing::RecordFolder records;
+    BoardState startup;
+    openRecordFiles(startup);
+    std::printf("records folder: %s\n", qPrintable(startup.windowsDir));
+    bool within = recordRoundTrips(records).report("record written and read back", kLimitMs);
+    within = endsOfGame(records).report("end of game, goodbye closed to exit call", kLimitMs) && within;
+    return within ? 0 : 1;
+}

@@ -1,0 +1,160 @@
+#include "record_files.h"
+
+#include <array>
+
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+#include "board/board_state.h"
+#include "record_text.h"
+
+namespace brivadoro {
+
+namespace {
+
+constexpr QStringView kStartupIntro = u"Non riesco a leggere il record.";
+constexpr QStringView kStartupOutro = u"Il gioco continua senza record.";
+constexpr QStringView kUnknownFolder = u"(cartella sconosciuta)";
+constexpr QStringView kReasonNoFolder = u"il sistema non indica una cartella per i dati dei giochi";
+constexpr QStringView kReasonFileInPath = u"nel percorso c'è un file al posto di una cartella: %1";
+constexpr QStringView kReasonCannotMakeFolder = u"la cartella non si può creare";
+constexpr QStringView kReasonFolderNotWritable = u"nella cartella non si possono creare file";
+constexpr QStringView kReasonFolderForFile = u"al posto del file c'è una cartella";
+constexpr QStringView kReasonNotRegular = u"non è un file normale";
+constexpr QStringView kReasonMissing = u"il file non esiste";
+constexpr QStringView kReasonCannotOpen = u"il file non si può aprire";
+constexpr QStringView kReasonCannotRead = u"il file non si può leggere";
+constexpr QStringView kReasonCannotCreate = u"il nuovo file non si può creare";
+constexpr QStringView kReasonCannotWrite = u"il nuovo file non si può scrivere, forse il disco è pieno";
+constexpr QStringView kReasonCannotSync = u"il nuovo file non si può salvare sul disco";
+constexpr QStringView kReasonCannotReplace = u"il file vecchio non si può sostituire";
+
+// The reason, followed by the system's own words for it.
+QString withDetail(QStringView reason, const QString& detail) {
+    return u"%1 (%2)"_qs.arg(reason, detail);
+}
+
+// The nearest existing ancestor of path when it is not a folder: what stops the folder's creation.
+QString fileBlocking(const QString& path) {
+    for (QString at = QDir::cleanPath(path);;) {
+        const QFileInfo info(at);
+        if (info.exists())
+            return info.isDir() ? QString() : at;
+        const QString parent = info.path();
+        if (parent == at)
+            return {};
+        at = parent;
+    }
+}
+
+void ensureFolder(const QString& folder) {
+    if (!QDir().mkpath(folder)) {
+        const QString blocking = fileBlocking(folder);
+        throw RecordFileError(folder, blocking.isEmpty() ? kReasonCannotMakeFolder.toString()
+                                                         : kReasonFileInPath.arg(blocking));
+    }
+    QTemporaryFile probe(folder + u".prova-XXXXXX"_qs);
+    if (!probe.open())
+        throw RecordFileError(folder, withDetail(kReasonFolderNotWritable, probe.errorString()));
+}
+
+// Refuses what is not an ordinary file: opening a folder fails, and a pipe or device could block.
+void requireRegularFile(const QString& path) {
+    const QFileInfo info(path);
+    if (info.isDir())
+        throw RecordFileError(path, kReasonFolderForFile.toString());
+    if (!info.exists())
+        throw RecordFileError(path, kReasonMissing.toString());
+    if (!info.isFile())
+        throw RecordFileError(path, kReasonNotRegular.toString());
+}
+
+// Creates a missing file empty and leaves an existing one untouched.
+void ensureFileExists(const QString& path) {
+    if (QFileInfo::exists(path)) {
+        requireRegularFile(path);
+        return;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        throw RecordFileError(path, withDetail(kReasonCannotOpen, file.errorString()));
+}
+
+// Writes bytes into file's temporary copy and forces them to the disk, leaving the commit to the caller.
+void prepareFile(QSaveFile& file, const QByteArray& bytes) {
+    const QString path = file.fileName();
+    if (QFileInfo(path).isDir())
+        throw RecordFileError(path, kReasonFolderForFile.toString());
+    if (!file.open(QIODevice::WriteOnly))
+        throw RecordFileError(path, withDetail(kReasonCannotCreate, file.errorString()));
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        throw RecordFileError(path, withDetail(kReasonCannotWrite, file.errorString()));
+    // QSaveFile::commit ignores a failed sync; a full disk must show here, before any rename.
+    if (::fsync(file.handle()) != 0)
+        throw RecordFileError(path, withDetail(kReasonCannotSync, qt_error_string(errno)));
+}
+
+} // namespace
+
+RecordFileError::RecordFileError(const QString& path, const QString& reason)
+    : std::runtime_error(u"%1: %2"_qs.arg(path, reason).toStdString()), path_(path), reason_(reason) {}
+
+QString RecordFileError::message(QStringView intro, QStringView outro) const {
+    return u"%1\n\nPercorso: %2\nMotivo: %3.\n\n%4"_qs.arg(intro, path_, reason_, outro);
+}
+
+QString GetSystemDir() {
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (!folder.isEmpty() && !folder.endsWith(u'/'))
+        folder += u'/';
+    return folder;
+}
+
+QString Leggifiletxt(const QString& nomefile) {
+    requireRegularFile(nomefile);
+    QFile file(nomefile);
+    if (!file.open(QIODevice::ReadOnly))
+        throw RecordFileError(nomefile, withDetail(kReasonCannotOpen, file.errorString()));
+    const QByteArray bytes = file.read(kRecordReadLimit);
+    if (file.error() != QFileDevice::NoError)
+        throw RecordFileError(nomefile, withDetail(kReasonCannotRead, file.errorString()));
+    return decodeRecordText(bytes, !file.atEnd());
+}
+
+RecordsAtStartup openRecordFiles(BoardState& state) {
+    state.windowsDir = GetSystemDir();
+    try {
+        if (state.windowsDir.isEmpty())
+            throw RecordFileError(kUnknownFolder.toString(), kReasonNoFolder.toString());
+        ensureFolder(state.windowsDir);
+        const QString scorePath = recordFilePath(state.windowsDir, kScoreFileName);
+        const QString namePath = recordFilePath(state.windowsDir, kNameFileName);
+        ensureFileExists(scorePath);
+        ensureFileExists(namePath);
+        return {Leggifiletxt(scorePath), Leggifiletxt(namePath), {}};
+    } catch (const RecordFileError& error) {
+        return {{}, {}, error.message(kStartupIntro, kStartupOutro)};
+    }
+}
+
+void writeRecordPair(const QString& folder, const QString& score, const QString& name) {
+    if (folder.isEmpty())
+        throw RecordFileError(kUnknownFolder.toString(), kReasonNoFolder.toString());
+    std::array<QSaveFile, 2> files{QSaveFile(recordFilePath(folder, kScoreFileName)),
+                                   QSaveFile(recordFilePath(folder, kNameFileName))};
+    prepareFile(files[0], encodeRecordLine(score));
+    prepareFile(files[1], encodeRecordLine(name));
+    // The pair can split only between these two renames.
+    for (QSaveFile& file : files) {
+        if (!file.commit())
+            throw RecordFileError(file.fileName(), withDetail(kReasonCannotReplace, file.errorString()));
+    }
+}
+
+} // namespace brivadoro

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <optional>
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+
+namespace brivadoro {
+
+// A record file's bytes as text: UTF-8 when they are valid UTF-8, otherwise Windows-1252. When
+// cutShort, the bytes end where a reading limit stopped, and a UTF-8 sequence cut there is dropped.
+QString decodeRecordText(QByteArrayView bytes, bool cutShort = false);
+
+// A record line as stored: the text in UTF-8 followed by CR LF.
+QByteArray encodeRecordLine(const QString& text);
+
+// The number at the start of text: blanks, tabs and line feeds are skipped wherever they stand,
+// then an optional sign, digits and an optional "." with a fraction; reading stops at the first
+// other character. No number gives 0; never fails.
+double recordValue(QStringView text);
+
+// The whole text as a number, surrounding blanks allowed; nothing when it is not a finite number.
+std::optional<double> scoreValue(QStringView text);
+
+} // namespace brivadoro

@@ -1,0 +1,206 @@
+#include <sys/stat.h>
+
+#include <QRandomGenerator>
+#include <QTest>
+
+#include "board/board_state.h"
+#include "records/record_files.h"
+#include "support/record_folder.h"
+#include "support/test_main.h"
+
+using namespace brivadoro;
+using brivadoro::testing::RecordFolder;
+
+namespace {
+
+// Something standing where the records should be.
+enum class Obstacle { FileAboveDataHome, FileForFolder, FolderForScore, FolderForName, PipeForScore };
+
+constexpr QByteArrayView kOldScore = " 12\r\n";
+constexpr QByteArrayView kOldName = "Anna\r\n";
+
+// Puts the obstacle in place beside an old record, and returns the path the player must be told.
+QString placeObstacle(RecordFolder& records, Obstacle obstacle) {
+    const auto makeFolder = [&](QStringView name) { QDir().mkpath(records.path(name)); };
+    switch (obstacle) {
+    case Obstacle::FileAboveDataHome: {
+        const QString blocker = records.home() + u"/blocker"_qs;
+        QFile(blocker).open(QIODevice::WriteOnly);
+        qputenv("XDG_DATA_HOME", (blocker + u"/data"_qs).toUtf8());
+        return blocker;
+    }
+    case Obstacle::FileForFolder:
+        QFile(records.home() + u"/brivadoro"_qs).open(QIODevice::WriteOnly);
+        return records.home() + u"/brivadoro"_qs;
+    case Obstacle::FolderForScore:
+        records.write(kNameFileName, kOldName.toByteArray());
+        makeFolder(kScoreFileName);
+        return records.path(kScoreFileName);
+    case Obstacle::FolderForName:
+        records.write(kScoreFileName, kOldScore.toByteArray());
+        makeFolder(kNameFileName);
+        return records.path(kNameFileName);
+    case Obstacle::PipeForScore:
+        records.write(kNameFileName, kOldName.toByteArray());
+        ::mkfifo(QFile::encodeName(records.path(kScoreFileName)).constData(), 0600);
+        return records.path(kScoreFileName);
+    }
+    return {};
+}
+
+void addObstacleRows() {
+    QTest::addColumn<Obstacle>("obstacle");
+    QTest::newRow("XDG_DATA_HOME under a regular file") << Obstacle::FileAboveDataHome;
+    QTest::newRow("a file where the folder should be") << Obstacle::FileForFolder;
+    QTest::newRow("a folder where aquadrix.txt should be") << Obstacle::FolderForScore;
+    QTest::newRow("a folder where quadrix.txt should be") << Obstacle::FolderForName;
+    QTest::newRow("a named pipe where aquadrix.txt should be") << Obstacle::PipeForScore;
+}
+
+} // namespace
+
+class RecordFilesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { testing::configureTestApplication(); }
+
+    void firstRunCreatesBothFilesEmpty();
+    void storedRecordIsReadWholeAndLeftUnchanged();
+    void unusablePlaceGivesOneMessageAndEmptyTexts_data() { addObstacleRows(); }
+    void unusablePlaceGivesOneMessageAndEmptyTexts();
+    void garbageFileIsReadOnlyUpToTheLimit();
+    void utf8SequenceCutByTheLimitIsDropped();
+    void writtenPairComesBackExactly_data();
+    void writtenPairComesBackExactly();
+    void failedWriteLeavesTheOldPairWhole_data();
+    void failedWriteLeavesTheOldPairWhole();
+};
+
+void RecordFilesTest::firstRunCreatesBothFilesEmpty() {
+    const RecordFolder records;
+    BoardState state;
+    const RecordsAtStartup shown = openRecordFiles(state);
+    QCOMPARE(shown.error, QString());
+    QCOMPARE(state.windowsDir, records.folder());
+    QCOMPARE(shown.score, QString());
+    QCOMPARE(shown.name, QString());
+    QCOMPARE(records.read(kScoreFileName), QByteArray(""));
+    QCOMPARE(records.read(kNameFileName), QByteArray(""));
+}
+
+void RecordFilesTest::storedRecordIsReadWholeAndLeftUnchanged() {
+    const RecordFolder records;
+    records.write(kScoreFileName, " 12\r\n");
+    records.write(kNameFileName, "Niccol\xF2\r\n");
+    BoardState state;
+    const RecordsAtStartup shown = openRecordFiles(state);
+    QCOMPARE(shown.error, QString());
+    QCOMPARE(shown.score, u" 12\r\n"_qs);
+    QCOMPARE(shown.name, u"Niccolò\r\n"_qs);
+    QCOMPARE(records.read(kScoreFileName), QByteArray(" 12\r\n"));
+    QCOMPARE(records.read(kNameFileName), QByteArray("Niccol\xF2\r\n"));
+    QCOMPARE(records.entries(), QStringList({kScoreFileName.toString(), kNameFileName.toString()}));
+}
+
+void RecordFilesTest::unusablePlaceGivesOneMessageAndEmptyTexts() {
+    QFETCH(Obstacle, obstacle);
+    RecordFolder records;
+    const QString blocked = placeObstacle(records, obstacle);
+    const QByteArray oldName = records.read(kNameFileName);
+    const QByteArray oldScore = records.read(kScoreFileName);
+
+    BoardState state;
+    const RecordsAtStartup shown = openRecordFiles(state);
+    QVERIFY2(shown.error.contains(blocked), qPrintable(shown.error));
+    QVERIFY(shown.error.contains(u"Motivo: "));
+    QCOMPARE(shown.score, QString());
+    QCOMPARE(shown.name, QString());
+    QCOMPARE(records.read(kNameFileName), oldName);
+    if (obstacle == Obstacle::FolderForName)
+        QCOMPARE(records.read(kScoreFileName), oldScore);
+}
+
+void RecordFilesTest::garbageFileIsReadOnlyUpToTheLimit() {
+    const RecordFolder records;
+    QByteArray garbage(10 * 1024 * 1024, Qt::Uninitialized);
+    QRandomGenerator generator(4);
+    for (char& byte : garbage)
+        byte = char(generator.bounded(256));
+    records.write(kScoreFileName, garbage);
+
+    BoardState state;
+    const RecordsAtStartup shown = openRecordFiles(state);
+    QCOMPARE(shown.error, QString());
+    QVERIFY(shown.score.size() <= kRecordReadLimit);
+    QVERIFY(shown.score.size() >= kRecordReadLimit / 4);
+    QCOMPARE(records.read(kScoreFileName).size(), garbage.size());
+}
+
+void RecordFilesTest::utf8SequenceCutByTheLimitIsDropped() {
+    const RecordFolder records;
+    const QByteArray fill(kRecordReadLimit - 1, 'a');
+    records.write(kNameFileName, fill + "\xC3\xA9 and more");
+    QCOMPARE(Leggifiletxt(records.path(kNameFileName)), QString::fromLatin1(fill));
+}
+
+void RecordFilesTest::writtenPairComesBackExactly_data() {
+    QTest::addColumn<QString>("score");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("scoreBytes");
+    QTest::addColumn<QByteArray>("nameBytes");
+    QTest::newRow("blank and 12") << u" 12"_qs << u"Anna"_qs << QByteArray("\x20\x31\x32\x0D\x0A")
+                                  << QByteArray("Anna\r\n");
+    QTest::newRow("after a miss, no name")
+        << u"12"_qs << u""_qs << QByteArray("12\r\n") << QByteArray("\r\n");
+    QTest::newRow("name beyond an 8-bit code page")
+        << u" 7"_qs << u"Zoë Łukasz"_qs << QByteArray(" 7\r\n") << QByteArray("Zo\xC3\xAB \xC5\x81ukasz\r\n");
+    QTest::newRow("rich text as typed") << u" 3"_qs << u"<b>Anna</b><img src=x>"_qs << QByteArray(" 3\r\n")
+                                        << QByteArray("<b>Anna</b><img src=x>\r\n");
+}
+
+void RecordFilesTest::writtenPairComesBackExactly() {
+    QFETCH(QString, score);
+    QFETCH(QString, name);
+    QFETCH(QByteArray, scoreBytes);
+    QFETCH(QByteArray, nameBytes);
+    const RecordFolder records;
+    records.write(kScoreFileName, "999\r\n");
+    writeRecordPair(records.folder(), score, name);
+    QCOMPARE(records.read(kScoreFileName), scoreBytes);
+    QCOMPARE(records.read(kNameFileName), nameBytes);
+
+    BoardState state;
+    const RecordsAtStartup shown = openRecordFiles(state);
+    QCOMPARE(shown.score, score + u"\r\n"_qs);
+    QCOMPARE(shown.name, name + u"\r\n"_qs);
+}
+
+void RecordFilesTest::failedWriteLeavesTheOldPairWhole_data() {
+    QTest::addColumn<bool>("nameBlocked");
+    QTest::newRow("quadrix.txt fails after aquadrix.txt was prepared") << true;
+    QTest::newRow("aquadrix.txt fails first") << false;
+}
+
+void RecordFilesTest::failedWriteLeavesTheOldPairWhole() {
+    QFETCH(bool, nameBlocked);
+    const RecordFolder records;
+    const QStringView blockedFile = nameBlocked ? kNameFileName : kScoreFileName;
+    const QStringView keptFile = nameBlocked ? kScoreFileName : kNameFileName;
+    records.write(keptFile, "old\r\n");
+    QDir().mkpath(records.path(blockedFile));
+    const QStringList before = records.entries();
+
+    try {
+        writeRecordPair(records.folder(), u" 15"_qs, u"Bea"_qs);
+        QFAIL("the write succeeded over a folder");
+    } catch (const RecordFileError& error) {
+        QCOMPARE(error.path(), records.path(blockedFile));
+        QVERIFY(!error.reason().isEmpty());
+    }
+    QCOMPARE(records.read(keptFile), QByteArray("old\r\n"));
+    QVERIFY(QFileInfo(records.path(blockedFile)).isDir());
+    QCOMPARE(records.entries(), before);
+}
+
+QTEST_MAIN(RecordFilesTest)
+#include "tst_record_files.moc"

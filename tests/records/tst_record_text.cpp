@@ -1,0 +1,108 @@
+#include <cmath>
+#include <limits>
+
+#include <QTest>
+
+#include "records/record_text.h"
+#include "support/test_main.h"
+
+using namespace brivadoro;
+
+class RecordTextTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { testing::configureTestApplication(); }
+
+    void recordValueReadsTheNumberAtTheStart_data();
+    void recordValueReadsTheNumberAtTheStart();
+    void scoreValueConvertsTheWholeText_data();
+    void scoreValueConvertsTheWholeText();
+    void decodingFallsBackToWindows1252OnlyForInvalidUtf8_data();
+    void decodingFallsBackToWindows1252OnlyForInvalidUtf8();
+};
+
+void RecordTextTest::recordValueReadsTheNumberAtTheStart_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("value");
+    QTest::newRow("empty") << u""_qs << 0.0;
+    QTest::newRow("blank, 12, line end") << u" 12\r\n"_qs << 12.0;
+    QTest::newRow("12, line end") << u"12\r\n"_qs << 12.0;
+    QTest::newRow("negative") << u" -3\r\n"_qs << -3.0;
+    QTest::newRow("blank inside the digits") << u"1 2"_qs << 12.0;
+    QTest::newRow("no number") << u"abc"_qs << 0.0;
+    QTest::newRow("fraction, then other text") << u"3.5x"_qs << 3.5;
+    QTest::newRow("tabs and line feeds anywhere") << u"\t\n1\t2\n3\n"_qs << 123.0;
+    QTest::newRow("blank after the sign") << u"- 4"_qs << -4.0;
+    QTest::newRow("plus sign") << u"+5"_qs << 5.0;
+    QTest::newRow("fraction only") << u".5"_qs << 0.5;
+    QTest::newRow("second point stops") << u"1.2.3"_qs << 1.2;
+    QTest::newRow("second sign stops") << u"--3"_qs << 0.0;
+    QTest::newRow("sign alone") << u"-"_qs << 0.0;
+    QTest::newRow("carriage return is not skipped") << u"\r12"_qs << 0.0;
+    QTest::newRow("comma stops whatever the locale") << u"1,5"_qs << 1.0;
+    QTest::newRow("only ASCII digits count") << u"\u0661\u0662"_qs << 0.0;
+    QTest::newRow("too large for a double") << QString(400, u'9') << std::numeric_limits<double>::infinity();
+}
+
+void RecordTextTest::recordValueReadsTheNumberAtTheStart() {
+    QFETCH(QString, text);
+    QFETCH(double, value);
+    QCOMPARE(recordValue(text), value);
+}
+
+void RecordTextTest::scoreValueConvertsTheWholeText_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("isNumber");
+    QTest::addColumn<double>("value");
+    QTest::newRow("after a hit") << u" 15"_qs << true << 15.0;
+    QTest::newRow("after a miss") << u"15"_qs << true << 15.0;
+    QTest::newRow("negative") << u"-4"_qs << true << -4.0;
+    QTest::newRow("surrounding blanks") << u"  7  "_qs << true << 7.0;
+    QTest::newRow("empty") << u""_qs << false << 0.0;
+    QTest::newRow("letters") << u"abc"_qs << false << 0.0;
+    QTest::newRow("number then letters") << u"3.5x"_qs << false << 0.0;
+    QTest::newRow("blank inside") << u"1 2"_qs << false << 0.0;
+    QTest::newRow("infinity") << u"inf"_qs << false << 0.0;
+    QTest::newRow("not a number") << u"nan"_qs << false << 0.0;
+}
+
+void RecordTextTest::scoreValueConvertsTheWholeText() {
+    QFETCH(QString, text);
+    QFETCH(bool, isNumber);
+    QFETCH(double, value);
+    const std::optional<double> converted = scoreValue(text);
+    QCOMPARE(converted.has_value(), isNumber);
+    if (isNumber)
+        QCOMPARE(*converted, value);
+}
+
+void RecordTextTest::decodingFallsBackToWindows1252OnlyForInvalidUtf8_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("cutShort");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("empty") << QByteArray() << false << u""_qs;
+    QTest::newRow("UTF-8 name") << QByteArray("Zo\xC3\xAB\r\n") << false << u"Zoë\r\n"_qs;
+    QTest::newRow("UTF-8 beyond Latin-1") << QByteArray("\xC5\x81ukasz") << false << u"Łukasz"_qs;
+    QTest::newRow("Windows-1252 name") << QByteArray("Niccol\xF2\r\n") << false << u"Niccolò\r\n"_qs;
+    QTest::newRow("Windows-1252 lead byte at the very end")
+        << QByteArray("Niccol\xF2") << false << u"Niccolò"_qs;
+    QTest::newRow("Windows-1252 euro and quotes")
+        << QByteArray("\x80 \x93x\x94") << false << u"€ \u201Cx\u201D"_qs;
+    QTest::newRow("Windows-1252 unassigned byte keeps its code")
+        << QByteArray("\x81") << false << u"\u0081"_qs;
+    QTest::newRow("cut two-byte sequence is dropped") << QByteArray("Zo\xC3") << true << u"Zo"_qs;
+    QTest::newRow("cut three-byte sequence is dropped") << QByteArray("a\xE2\x82") << true << u"a"_qs;
+    QTest::newRow("cut four-byte sequence is dropped") << QByteArray("a\xF0\x9F\x98") << true << u"a"_qs;
+    QTest::newRow("whole sequence at the cut stays") << QByteArray("Zo\xC3\xAB") << true << u"Zoë"_qs;
+    QTest::newRow("invalid before the cut still falls back") << QByteArray("\xF2x\xC3") << true << u"òx"_qs;
+}
+
+void RecordTextTest::decodingFallsBackToWindows1252OnlyForInvalidUtf8() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, cutShort);
+    QFETCH(QString, text);
+    QCOMPARE(decodeRecordText(bytes, cutShort), text);
+}
+
+QTEST_MAIN(RecordTextTest)
+#include "tst_record_text.moc"

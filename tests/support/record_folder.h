@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+namespace brivadoro::testing {
+
+// A fresh $XDG_DATA_HOME for the records of one test, so the player's own record is never touched.
+class RecordFolder {
+public:
+    RecordFolder() { qputenv("XDG_DATA_HOME", home_.path().toUtf8()); }
+
+    [[nodiscard]] QString home() const { return home_.path(); }
+    // Where the game keeps its records here, with the trailing "/".
+    [[nodiscard]] QString folder() const { return home_.path() + u"/brivadoro/"_qs; }
+    [[nodiscard]] QString path(QStringView fileName) const { return folder() + fileName.toString(); }
+
+    void write(QStringView fileName, const QByteArray& bytes) const {
+        QDir().mkpath(folder());
+        QFile file(path(fileName));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(bytes);
+    }
+
+    // The file's bytes; a null array when it is no regular file or cannot be read.
+    [[nodiscard]] QByteArray read(QStringView fileName) const {
+        QFile file(path(fileName));
+        const bool readable = QFileInfo(file).isFile() && file.open(QIODevice::ReadOnly);
+        return readable ? file.readAll() : QByteArray();
+    }
+
+    // Every entry of the folder, so a test can see that nothing was left behind.
+    [[nodiscard]] QStringList entries() const {
+        return QDir(folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+
+private:
+    QTemporaryDir home_;
+};
+
+} // namespace brivadoro::testing
