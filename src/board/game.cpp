@@ -28,7 +28,9 @@ void Game::loadBoard() {
     connectBoard(*board_);
 }
 
-void Game::connectBoard(Tavola& board) { (void)board; }
+void Game::connectBoard(Tavola& board) {
+    connect(&board.Timer2(), &QTimer::timeout, this, &Game::guarded<&Game::Timer2_Timer>);
+}
 
 void Game::cmdNext_Click() {
     board().target(TargetId::paricmd2).setBackColor(Colours::Cyan);

@@ -32,13 +32,15 @@ public:
     // Board and game flow
     void cmdNext_Click();
 
+    // Targets
+    void Timer2_Timer();
+
 private:
     void loadBoard();
     void connectBoard(Tavola& board);
 
     // Runs a handler through the error boundary; the board's signals connect to this.
-    template <auto Handler>
-    void guarded() {
+    template <auto Handler> void guarded() {
         boundary_.run([this] { (this->*Handler)(); });
     }
 
