@@ -29,6 +29,7 @@ void Game::loadBoard() {
 }
 
 void Game::connectBoard(Tavola& board) {
+    connect(&board, &Tavola::boardClicked, this, &Game::guarded<&Game::Form_Click>);
     connect(&board.Timer2(), &QTimer::timeout, this, &Game::guarded<&Game::Timer2_Timer>);
 }
 

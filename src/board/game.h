@@ -33,6 +33,7 @@ public:
     void cmdNext_Click();
 
     // Targets
+    void Form_Click();
     void Timer2_Timer();
 
 private:

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
+#include <vector>
 
 #include <QString>
 
@@ -22,11 +24,24 @@ inline TargetId targetNamed(QStringView name) {
     return kAllTargets[std::size_t(found - kTargetNames.begin()) % kAllTargets.size()];
 }
 
+// Records every path and runs onPlay as the sound starts, to see the board at that moment.
+class ProbeSound final : public SoundPlayer {
+public:
+    void playWave(const QString& path) override {
+        played.push_back(path);
+        if (onPlay)
+            onPlay(path);
+    }
+    std::vector<QString> played;
+    std::function<void(const QString&)> onPlay;
+};
+
 // A game under test: its board loaded and scaled by a first question, its draws and boxes scripted
 // from then on.
 struct TargetWorld {
     TestWorld world;
-    Game game{world.services()};
+    ProbeSound sound;
+    Game game{{world.dialogs, world.random, sound, world.program}};
 
     TargetWorld() {
         game.cmdNext_Click();
