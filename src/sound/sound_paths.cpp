@@ -31,4 +31,8 @@ QString soundPath(SoundEffect effect) {
     return soundPath(QCoreApplication::applicationDirPath(), effect);
 }
 
+QStringList gameSoundPaths() {
+    return {soundPath(SoundEffect::Shot), soundPath(SoundEffect::Explosion), soundPath(SoundEffect::Laser)};
+}
+
 } // namespace brivadoro

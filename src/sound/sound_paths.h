@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace brivadoro {
 
@@ -12,5 +13,8 @@ QString soundPath(const QString& programFolder, SoundEffect effect);
 
 // The effect's path under the program's folder, built anew at every call.
 QString soundPath(SoundEffect effect);
+
+// The paths of all three effects under the program's folder.
+QStringList gameSoundPaths();
 
 } // namespace brivadoro
