@@ -1,5 +1,5 @@
+#include <array>
 #include <cmath>
-#include <map>
 #include <vector>
 
 #include <QSignalSpy>
@@ -92,6 +92,52 @@ void prepareBoard(TargetWorld& t, bool shownBefore) {
     t.state().disparicmd2Number = renumberingOf(TargetId::disparicmd2).fieldBefore;
 }
 
+// What a tick must leave: the random source's events, every target's place and caption.
+struct Expectation {
+    std::vector<ScriptedRandom::Event> events;
+    std::array<QPointF, kAllTargets.size()> places;
+    std::array<QString, kAllTargets.size()> captions;
+
+    // A wrong target's number field: its new number, or its value before the tick.
+    [[nodiscard]] int numberOf(TargetId id) const {
+        const QString& caption = captions[std::size_t(id)];
+        return caption == u"X" ? renumberingOf(id).fieldBefore : caption.toInt();
+    }
+};
+
+Expectation expectationOf(const MoveRule& rule, int move, Draws draws) {
+    Expectation expected;
+    expected.places.fill(QPointF(kSentinelLeft, kSentinelTop));
+    expected.captions.fill(u"X"_qs);
+    expected.events = {{Kind::ReseedFromClock, 0}, {Kind::Draw, moveDraw(draws, move)}};
+    const QStringList steps = QString::fromLatin1(rule.draws).split(u' ');
+    for (int i = 0; i < steps.size(); ++i) {
+        const QStringList parts = steps[i].split(u':');
+        const std::size_t target = std::size_t(targetNamed(parts[0]));
+        const QChar what = parts[1][0];
+        const QStringList rangeAndOffset = parts[1].mid(1).split(u'+');
+        const float r = stepDraw(draws, i);
+        if (what == u'N') {
+            const Renumbering renumbering = renumberingOf(kAllTargets[target]);
+            expected.events.push_back({Kind::Reseed, double(renumbering.fieldBefore)});
+            const int k = draws == Draws::Zero  ? 1
+                          : draws == Draws::Top ? renumbering.range
+                                                : int(std::floor(renumbering.range * double(r) + 1));
+            expected.captions[target] = QString::number(4 * k + renumbering.remainder);
+        } else {
+            const int range = rangeAndOffset[0].toInt();
+            const int offset = rangeAndOffset.size() > 1 ? rangeAndOffset[1].toInt() : 0;
+            const int drawn = draws == Draws::Zero  ? 0
+                              : draws == Draws::Top ? range - 1
+                                                    : int(std::floor(range * double(r)));
+            QPointF& place = expected.places[target];
+            (what == u'L' ? place.rx() : place.ry()) = drawn + offset;
+        }
+        expected.events.push_back({Kind::Draw, r});
+    }
+    return expected;
+}
+
 } // namespace
 
 class MotionTest : public QObject {
@@ -122,64 +168,30 @@ void MotionTest::eachMoveFollowsItsTable() {
     TargetWorld t;
     prepareBoard(t, shownBefore);
     const MoveRule& rule = kMoveRules[move - 1];
-    const QStringList steps = QString::fromLatin1(rule.draws).split(u' ');
-    t.world.random.script({moveDraw(draws, move)});
-    for (int i = 0; i < steps.size(); ++i)
-        t.world.random.script({stepDraw(draws, i)});
+    const Expectation expected = expectationOf(rule, move, draws);
+    for (const ScriptedRandom::Event& event : expected.events) {
+        if (event.kind == Kind::Draw)
+            t.world.random.script({float(event.value)});
+    }
 
     t.game.Timer2_Timer();
 
-    std::vector<ScriptedRandom::Event> expectedEvents{{Kind::ReseedFromClock, 0},
-                                                      {Kind::Draw, moveDraw(draws, move)}};
-    std::map<TargetId, QPointF> expectedPlace;
-    std::map<TargetId, QString> expectedCaption;
-    for (int i = 0; i < steps.size(); ++i) {
-        const QStringList parts = steps[i].split(u':');
-        const TargetId id = targetNamed(parts[0]);
-        const QChar what = parts[1][0];
-        const QStringList rangeAndOffset = parts[1].mid(1).split(u'+');
-        const float r = stepDraw(draws, i);
-        if (what == u'N') {
-            const Renumbering renumbering = renumberingOf(id);
-            expectedEvents.push_back({Kind::Reseed, double(renumbering.fieldBefore)});
-            const int k = draws == Draws::Zero  ? 1
-                          : draws == Draws::Top ? renumbering.range
-                                                : int(std::floor(renumbering.range * double(r) + 1));
-            expectedCaption[id] = QString::number(4 * k + renumbering.remainder);
-        } else {
-            const int range = rangeAndOffset[0].toInt();
-            const int offset = rangeAndOffset.size() > 1 ? rangeAndOffset[1].toInt() : 0;
-            const int drawn = draws == Draws::Zero  ? 0
-                              : draws == Draws::Top ? range - 1
-                                                    : int(std::floor(range * double(r)));
-            QPointF& place =
-                expectedPlace.try_emplace(id, QPointF(kSentinelLeft, kSentinelTop)).first->second;
-            (what == u'L' ? place.rx() : place.ry()) = drawn + offset;
-        }
-        expectedEvents.push_back({Kind::Draw, r});
-    }
-
-    QCOMPARE(t.world.random.events.size(), expectedEvents.size());
-    for (std::size_t i = 0; i < expectedEvents.size(); ++i) {
-        QCOMPARE(t.world.random.events[i].kind, expectedEvents[i].kind);
-        QCOMPARE(t.world.random.events[i].value, expectedEvents[i].value);
+    QCOMPARE(t.world.random.events.size(), expected.events.size());
+    for (std::size_t i = 0; i < expected.events.size(); ++i) {
+        QCOMPARE(t.world.random.events[i].kind, expected.events[i].kind);
+        QCOMPARE(t.world.random.events[i].value, expected.events[i].value);
     }
     for (std::size_t i = 0; i < kAllTargets.size(); ++i) {
         const TargetId id = kAllTargets[i];
-        const QPointF place =
-            expectedPlace.count(id) ? expectedPlace[id] : QPointF(kSentinelLeft, kSentinelTop);
-        QCOMPARE(t.board().targetLeft(id), float(place.x()));
-        QCOMPARE(t.board().targetTop(id), float(place.y()));
-        QCOMPARE(t.caption(id), expectedCaption.count(id) ? expectedCaption[id] : u"X"_qs);
+        QCOMPARE(t.board().targetLeft(id), float(expected.places[i].x()));
+        QCOMPARE(t.board().targetTop(id), float(expected.places[i].y()));
+        QCOMPARE(t.caption(id), expected.captions[i]);
         const char visibility = rule.visibility[i];
         QCOMPARE(t.shown(id), visibility == 'U' ? shownBefore : visibility == 'S');
     }
-    QCOMPARE(t.state().disparicmdNumber.value(), expectedCaption.count(TargetId::disparicmd)
-                                                     ? expectedCaption[TargetId::disparicmd].toInt()
-                                                     : renumberingOf(TargetId::disparicmd).fieldBefore);
-    QCOMPARE(t.state().disparicmd2Number.value(), expectedCaption.count(TargetId::disparicmd2)
-                                                      ? expectedCaption[TargetId::disparicmd2].toInt()
-                                                      : renumberingOf(TargetId::disparicmd2).fieldBefore);
+    QCOMPARE(t.state().disparicmdNumber.value(), expected.numberOf(TargetId::disparicmd));
+    QCOMPARE(t.state().disparicmd1Number.value(), expected.numberOf(TargetId::disparicmd1));
+    QCOMPARE(t.state().disparicmd2Number.value(), expected.numberOf(TargetId::disparicmd2));
 }
 
 // The timer's tick reaches the same handler as the launch's direct call: same draws, same board.
