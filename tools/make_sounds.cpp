@@ -33,32 +33,36 @@ private:
     std::uint64_t state_ = 0x9E3779B97F4A7C15ULL;
 };
 
-Samples shot() {
-    Samples out(std::size_t(0.3 * kRate));
-    Noise noise;
-    double smooth = 0;
-    double phase = 0;
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        const double t = double(i) / kRate;
-        smooth += 0.5 * (noise.next() - smooth);
-        phase += kTwoPi * (180 * std::exp(-t / 0.08) + 60) / kRate;
-        out[i] = smooth * std::exp(-t / 0.035) + 0.8 * std::sin(phase) * std::exp(-t / 0.07);
-    }
-    return out;
+// Low-passed noise over a tone, each fading away: the shot and the explosion differ only in these.
+// A value "from, to, decay" glides from its first value towards its second with that time constant.
+struct Burst {
+    double seconds;
+    double attackSeconds;
+    double noiseGain, noiseFade;
+    double filterFrom, filterTo, filterDecay; // the noise filter's one-pole coefficient
+    double toneFrom, toneTo, toneDecay;       // the tone's frequency in Hz
+    double toneGain, toneFade;
+};
+
+constexpr Burst kShot{0.3, 0, 1, 0.035, 0.5, 0.5, 1, 240, 60, 0.08, 0.8, 0.07};
+constexpr Burst kExplosion{0.85, 0.005, 3, 0.28, 0.32, 0.02, 0.15, 48, 48, 1, 0.6, 0.35};
+
+double glide(double from, double to, double decay, double t) {
+    return to + (from - to) * std::exp(-t / decay);
 }
 
-Samples explosion() {
-    Samples out(std::size_t(0.85 * kRate));
+Samples burst(const Burst& b) {
+    Samples out(std::size_t(b.seconds * kRate));
     Noise noise;
     double smooth = 0;
     double phase = 0;
     for (std::size_t i = 0; i < out.size(); ++i) {
         const double t = double(i) / kRate;
-        const double cutoff = 0.02 + 0.3 * std::exp(-t / 0.15); // the roar darkens as it fades
-        smooth += cutoff * (noise.next() - smooth);
-        phase += kTwoPi * 48 / kRate;
-        const double attack = std::min(1.0, t / 0.005);
-        out[i] = attack * (3 * smooth * std::exp(-t / 0.28) + 0.6 * std::sin(phase) * std::exp(-t / 0.35));
+        smooth += glide(b.filterFrom, b.filterTo, b.filterDecay, t) * (noise.next() - smooth);
+        phase += kTwoPi * glide(b.toneFrom, b.toneTo, b.toneDecay, t) / kRate;
+        const double attack = b.attackSeconds > 0 ? std::min(1.0, t / b.attackSeconds) : 1.0;
+        out[i] = attack * (b.noiseGain * smooth * std::exp(-t / b.noiseFade) +
+                           b.toneGain * std::sin(phase) * std::exp(-t / b.toneFade));
     }
     return out;
 }
@@ -121,8 +125,8 @@ int main(int argc, char* argv[]) {
     const std::filesystem::path folder(argv[1]);
     std::error_code error;
     std::filesystem::create_directories(folder, error);
-    const bool written = writeWave(folder / "sparo.wav", shot()) &&
-                         writeWave(folder / "esplosi.wav", explosion()) &&
+    const bool written = writeWave(folder / "sparo.wav", burst(kShot)) &&
+                         writeWave(folder / "esplosi.wav", burst(kExplosion)) &&
                          writeWave(folder / "laser.wav", laser());
     if (!written) {
         std::cerr << "make_sounds: cannot write into " << folder << '\n';
