@@ -1,7 +1,8 @@
 #include <QApplication>
 
 #include "board/game.h"
-#include "sound/silent_player.h"
+#include "sound/mixer_player.h"
+#include "sound/sound_paths.h"
 #include "toolkit/application_setup.h"
 #include "toolkit/program_control.h"
 #include "toolkit/qt_dialogs.h"
@@ -13,7 +14,7 @@ int main(int argc, char* argv[]) {
 
     brivadoro::QtDialogs dialogs;
     brivadoro::MixingRandom random;
-    brivadoro::SilentPlayer sound;
+    brivadoro::MixerPlayer sound(brivadoro::gameSoundPaths());
     brivadoro::ProcessControl program;
     brivadoro::Game game({dialogs, random, sound, program});
     game.start();

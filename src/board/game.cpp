@@ -31,6 +31,10 @@ void Game::loadBoard() {
 void Game::connectBoard(Tavola& board) {
     connect(&board.Timer1(), &QTimer::timeout, this, &Game::guarded<&Game::Timer1_Timer>);
     connect(&board, &Tavola::exitClicked, this, &Game::guarded<&Game::cmdExit_Click>);
+    connect(&board, &Tavola::boardClicked, this, &Game::guarded<&Game::Form_Click>);
+    connect(&board.Timer2(), &QTimer::timeout, this, &Game::guarded<&Game::Timer2_Timer>);
+    connect(&board, &Tavola::targetClicked, this,
+            [this](TargetId id) { boundary_.run([this, id] { clickTarget(id); }); });
 }
 
 void Game::cmdNext_Click() {

@@ -38,10 +38,25 @@ public:
     // Says goodbye, stores a beaten record and ends the program; a call while one runs is ignored.
     void cmdExit_Click();
 
-private:
-    bool endOfGameStarted_ = false;
+    // Targets
+    void Form_Click();
+    void Timer2_Timer();
+    void paricmd_Click();
+    void paricmd1_Click();
+    void paricmd2_Click();
+    void disparicmd_Click();
+    void disparicmd1_Click();
+    void disparicmd2_Click();
 
 private:
+    // Runs the target's own click handler.
+    void clickTarget(TargetId id);
+    // The course of a hit and of a miss; the target's row of data makes the difference.
+    void hitTarget(TargetId id);
+    void missTarget(TargetId id);
+    // Writes the colour to the target with flashCount counting from 1 to writes + 1.
+    void flashTarget(TargetId id, Colour colour, int writes);
+
     void loadBoard();
     void connectBoard(Tavola& board);
 
@@ -54,6 +69,7 @@ private:
     ErrorBoundary boundary_;
     BoardState state_;
     std::unique_ptr<Tavola> board_;
+    bool endOfGameStarted_ = false;
 };
 
 } // namespace brivadoro

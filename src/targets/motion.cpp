@@ -1,0 +1,142 @@
+#include <array>
+#include <cmath>
+#include <span>
+
+#include "board/game.h"
+#include "toolkit/number_text.h"
+#include "toolkit/random_source.h"
+
+namespace brivadoro {
+
+namespace {
+
+using enum TargetId;
+
+enum class Action { Show, Hide, Left, Top, Renumber };
+
+// One step of a move. Left and Top take R(range) + offset; Renumber gives a wrong target a new number.
+struct MoveStep {
+    Action action;
+    TargetId target;
+    int range = 0;
+    int offset = 0;
+};
+
+// A wrong target's new number: 4 * k + remainder, k from 1 to range, drawn after a reseed from the
+// number last drawn for it.
+struct RenumberRule {
+    TargetId target;
+    Int16 BoardState::*number;
+    int range;
+    int remainder;
+};
+
+constexpr std::array kRenumberRules{
+    RenumberRule{disparicmd, &BoardState::disparicmdNumber, 900, 1},
+    RenumberRule{disparicmd1, &BoardState::disparicmd1Number, 200, 1},
+    RenumberRule{disparicmd2, &BoardState::disparicmd2Number, 80, 2},
+};
+
+constexpr std::array kAlwaysShown{paricmd1, disparicmd1, disparicmd2};
+
+// clang-format off
+constexpr std::array kMove1{
+    MoveStep{Action::Hide, paricmd1}, MoveStep{Action::Hide, disparicmd1}, MoveStep{Action::Hide, disparicmd2},
+    MoveStep{Action::Left, disparicmd, 450}, MoveStep{Action::Top, disparicmd, 1100},
+    MoveStep{Action::Show, paricmd},
+    MoveStep{Action::Left, paricmd1, 300},
+    MoveStep{Action::Top, paricmd, 600},
+    MoveStep{Action::Show, paricmd2},
+};
+constexpr std::array kMove2{
+    MoveStep{Action::Left, paricmd, 800}, MoveStep{Action::Top, paricmd, 800}, MoveStep{Action::Show, paricmd},
+    MoveStep{Action::Left, paricmd1, 300}, MoveStep{Action::Top, paricmd1, 300}, MoveStep{Action::Show, paricmd1},
+    MoveStep{Action::Renumber, disparicmd1},
+};
+constexpr std::array kMove3{
+    MoveStep{Action::Hide, paricmd}, MoveStep{Action::Hide, disparicmd},
+    MoveStep{Action::Top, paricmd2, 150},
+    MoveStep{Action::Top, paricmd1, 300},
+    MoveStep{Action::Top, disparicmd1, 300},
+    MoveStep{Action::Top, disparicmd2, 150}, MoveStep{Action::Left, disparicmd2, 50},
+    MoveStep{Action::Hide, paricmd1},
+    MoveStep{Action::Renumber, disparicmd},
+};
+constexpr std::array kMove4{
+    MoveStep{Action::Hide, disparicmd2}, MoveStep{Action::Show, disparicmd},
+    MoveStep{Action::Left, disparicmd, 300, 1}, MoveStep{Action::Top, disparicmd, 1000, 1},
+    MoveStep{Action::Top, paricmd1, 500}, MoveStep{Action::Left, paricmd1, 300},
+    MoveStep{Action::Show, paricmd2},
+};
+constexpr std::array kMove5{
+    MoveStep{Action::Hide, paricmd}, MoveStep{Action::Hide, disparicmd},
+    MoveStep{Action::Top, paricmd2, 200},
+    MoveStep{Action::Top, paricmd1, 300},
+    MoveStep{Action::Top, disparicmd1, 900},
+    MoveStep{Action::Top, disparicmd2, 500},
+    MoveStep{Action::Top, disparicmd, 300},
+    MoveStep{Action::Hide, paricmd1}, MoveStep{Action::Hide, disparicmd2},
+};
+constexpr std::array kMove6{
+    MoveStep{Action::Hide, paricmd1}, MoveStep{Action::Hide, disparicmd1},
+    MoveStep{Action::Top, paricmd, 200},
+    MoveStep{Action::Top, paricmd2, 30},
+    MoveStep{Action::Top, disparicmd, 900},
+    MoveStep{Action::Top, disparicmd1, 70},
+    MoveStep{Action::Top, disparicmd2, 250},
+    MoveStep{Action::Left, disparicmd1, 300},
+    MoveStep{Action::Renumber, disparicmd2},
+};
+// clang-format on
+
+constexpr std::array<std::span<const MoveStep>, 6> kMoves{kMove1, kMove2, kMove3, kMove4, kMove5, kMove6};
+
+// R(n): floor(n * r) for a fresh draw r, in double precision, so 0 to n - 1.
+double randomUpTo(RandomSource& random, int range) {
+    return std::floor(range * double(random.draw()));
+}
+
+void renumber(TargetId target, Tavola& board, RandomSource& random, BoardState& state) {
+    for (const RenumberRule& rule : kRenumberRules) {
+        if (rule.target != target)
+            continue;
+        Int16& number = state.*rule.number;
+        random.reseed(number.value());
+        const Int16 k = Int16::floored(rule.range * double(random.draw()) + 1);
+        number = 4 * k + rule.remainder;
+        board.target(target).setCaption(decimalText(number));
+    }
+}
+
+void carryOut(const MoveStep& step, Tavola& board, RandomSource& random, BoardState& state) {
+    switch (step.action) {
+    case Action::Show:
+    case Action::Hide:
+        board.target(step.target).setVisible(step.action == Action::Show);
+        break;
+    case Action::Left:
+        board.setTargetLeft(step.target, float(randomUpTo(random, step.range) + step.offset));
+        break;
+    case Action::Top:
+        board.setTargetTop(step.target, float(randomUpTo(random, step.range) + step.offset));
+        break;
+    case Action::Renumber:
+        renumber(step.target, board, random, state);
+        break;
+    }
+}
+
+} // namespace
+
+void Game::Timer2_Timer() {
+    Tavola& tavola = board();
+    for (TargetId target : kAlwaysShown)
+        tavola.target(target).setVisible(true);
+    services_.random.reseedFromClock();
+    // Move m = floor(6 r) + 1, each with probability 1/6, is kMoves[m - 1].
+    const int move = int(randomUpTo(services_.random, int(kMoves.size())));
+    for (const MoveStep& step : kMoves[std::size_t(move)])
+        carryOut(step, tavola, services_.random, state_);
+}
+
+} // namespace brivadoro

@@ -1,0 +1,98 @@
+#include <memory>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "sound/mixer_player.h"
+#include "sound/sound_paths.h"
+#include "support/test_main.h"
+
+using namespace brivadoro;
+
+namespace {
+
+// The folder of the built program, whose "suoni" holds the built effects; CTest names it.
+QString builtProgramFolder() {
+    return qEnvironmentVariable("BRIVADORO_PROGRAM_DIR");
+}
+
+// "yes" or "no" where the run's audio set-up decides whether a device opens; empty where it cannot
+// be known (a machine's own sound server may answer).
+QString expectedDevice() {
+    return qEnvironmentVariable("BRIVADORO_EXPECT_DEVICE");
+}
+
+} // namespace
+
+class MixerPlayerTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { testing::configureTestApplication(); }
+
+    void soundPathsLieInTheSuoniFolder_data();
+    void soundPathsLieInTheSuoniFolder();
+    void everyPlayReturnsAtOnceWhateverTheFile();
+};
+
+void MixerPlayerTest::soundPathsLieInTheSuoniFolder_data() {
+    QTest::addColumn<SoundEffect>("effect");
+    QTest::addColumn<QString>("file");
+    QTest::newRow("shot") << SoundEffect::Shot << u"/suoni/sparo.wav"_qs;
+    QTest::newRow("explosion") << SoundEffect::Explosion << u"/suoni/esplosi.wav"_qs;
+    QTest::newRow("laser") << SoundEffect::Laser << u"/suoni/laser.wav"_qs;
+}
+
+void MixerPlayerTest::soundPathsLieInTheSuoniFolder() {
+    QFETCH(SoundEffect, effect);
+    QFETCH(QString, file);
+    QCOMPARE(soundPath(u"/opt/brivadoro"_qs, effect), u"/opt/brivadoro"_qs + file);
+    QCOMPARE(soundPath(effect), QCoreApplication::applicationDirPath() + file);
+}
+
+// Real files, a broken file, a missing file and a missing folder: each play returns at once, the
+// unplayable ones are silent, and neither playing nor closing the device hangs.
+void MixerPlayerTest::everyPlayReturnsAtOnceWhateverTheFile() {
+    QTemporaryDir scratch;
+    QVERIFY(scratch.isValid());
+    const QString broken = scratch.filePath(u"broken.wav"_qs);
+    QFile file(broken);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("RIFF\x10\0\0\0WAVEjunk", 16);
+    file.close();
+    const QString folder = builtProgramFolder();
+    QVERIFY2(QFile::exists(soundPath(folder, SoundEffect::Shot)), "the built sounds are missing");
+    const QStringList paths{
+        soundPath(folder, SoundEffect::Shot),  soundPath(folder, SoundEffect::Explosion),
+        soundPath(folder, SoundEffect::Laser), broken,
+        scratch.filePath(u"missing.wav"_qs),   scratch.filePath(u"none/suoni/laser.wav"_qs)};
+
+    constexpr qint64 kAtOnceMs = 50;
+    constexpr qint64 kSetUpMs = 3000;
+    QElapsedTimer clock;
+    clock.start();
+    auto player = std::make_unique<MixerPlayer>(QStringList{paths[0], paths[1]});
+    QVERIFY(clock.elapsed() < kAtOnceMs);
+    player->playWave(paths[0]); // while the device may still be opening
+    player->waitUntilOpen();
+    QVERIFY(clock.elapsed() < kSetUpMs);
+    if (!expectedDevice().isEmpty())
+        QCOMPARE(player->audible(), expectedDevice() == u"yes");
+    for (int round = 0; round < 3; ++round) {
+        for (const QString& path : paths) {
+            clock.start();
+            player->playWave(path);
+            QVERIFY2(clock.elapsed() < kAtOnceMs, qPrintable(path));
+            QTest::qWait(20);
+        }
+    }
+    player->playWave(paths[1]);
+    clock.start();
+    player.reset();
+    QVERIFY(clock.elapsed() < kSetUpMs);
+}
+
+QTEST_MAIN(MixerPlayerTest)
+#include "mixer_player_test.moc"

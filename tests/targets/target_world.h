@@ -1,0 +1,57 @@
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <functional>
+#include <vector>
+
+#include <QString>
+
+#include "board/game.h"
+#include "support/doubles.h"
+#include "support/test_main.h"
+
+namespace brivadoro::testing {
+
+// The largest draw below 1.
+inline constexpr float kTopDraw = 1.0F - 1.0F / 16777216.0F;
+
+inline constexpr std::array<QStringView, kAllTargets.size()> kTargetNames{
+    u"paricmd", u"paricmd1", u"paricmd2", u"disparicmd", u"disparicmd1", u"disparicmd2"};
+
+inline TargetId targetNamed(QStringView name) {
+    const auto found = std::find(kTargetNames.begin(), kTargetNames.end(), name);
+    return kAllTargets[std::size_t(found - kTargetNames.begin()) % kAllTargets.size()];
+}
+
+// Records every path and runs onPlay as the sound starts, to see the board at that moment.
+class ProbeSound final : public SoundPlayer {
+public:
+    void playWave(const QString& path) override {
+        played.push_back(path);
+        if (onPlay)
+            onPlay(path);
+    }
+    std::vector<QString> played;
+    std::function<void(const QString&)> onPlay;
+};
+
+// A game under test: its board loaded and scaled by a first question, its draws and boxes scripted
+// from then on.
+struct TargetWorld {
+    TestWorld world;
+    ProbeSound sound;
+    Game game{{world.dialogs, world.random, sound, world.program}};
+
+    TargetWorld() {
+        game.cmdNext_Click();
+        world.random.events.clear();
+    }
+
+    Tavola& board() { return game.board(); }
+    BoardState& state() { return game.state(); }
+    [[nodiscard]] bool shown(TargetId id) { return !board().target(id).isHidden(); }
+    QString caption(TargetId id) { return board().target(id).caption(); }
+};
+
+} // namespace brivadoro::testing
