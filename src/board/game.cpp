@@ -12,20 +12,15 @@ Game::~Game() = default;
 
 void Game::start() {
     boundary_.run([this] {
-        cmdNext_Click();
-        board().show();
+        Form_Initialize();
+        showBoard();
     });
 }
 
 Tavola& Game::board() {
     if (!board_)
-        loadBoard();
+        Form_Load();
     return *board_;
-}
-
-void Game::loadBoard() {
-    board_ = std::make_unique<Tavola>();
-    connectBoard(*board_);
 }
 
 void Game::connectBoard(Tavola& board) {
@@ -35,6 +30,9 @@ void Game::connectBoard(Tavola& board) {
     connect(&board.Timer2(), &QTimer::timeout, this, &Game::guarded<&Game::Timer2_Timer>);
     connect(&board, &Tavola::targetClicked, this,
             [this](TargetId id) { boundary_.run([this, id] { clickTarget(id); }); });
+    connect(&board, &Tavola::resized, this, &Game::guarded<&Game::Form_Resize>);
+    connect(&board, &Tavola::newGameChosen, this, &Game::guarded<&Game::Next_Click>);
+    connect(&board, &Tavola::closeRequested, this, &Game::guarded<&Game::closeBox>);
 }
 
 void Game::cmdNext_Click() {

@@ -21,7 +21,7 @@ public:
     explicit Game(Services services, QObject* parent = nullptr);
     ~Game() override;
 
-    // Prepares the first question, loading the board on the way, and shows the board.
+    // Starts the game as the program starts: the board is created, loaded and shown.
     void start();
 
     [[nodiscard]] BoardState& state() { return state_; }
@@ -30,7 +30,14 @@ public:
     [[nodiscard]] bool boardLoaded() const { return board_ != nullptr; }
 
     // Board and game flow
+    void Form_Initialize();
+    void Form_Load();
+    void Form_Activate();
+    void Form_Resize();
     void cmdNext_Click();
+    void Next_Click();
+    // The window's close box: the program ends at once, running no game handler.
+    void closeBox();
 
     // Clock and records
     void resetClock();
@@ -57,8 +64,10 @@ private:
     // Writes the colour to the target with flashCount counting from 1 to writes + 1.
     void flashTarget(TargetId id, Colour colour, int writes);
 
-    void loadBoard();
     void connectBoard(Tavola& board);
+    // Shows the board, loading it first when needed, and runs its activation.
+    void showBoard();
+    void unloadBoard();
 
     // Runs a handler through the error boundary; the board's signals connect to this.
     template <auto Handler> void guarded() {

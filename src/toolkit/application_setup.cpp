@@ -25,6 +25,9 @@ void configureApplication(QApplication& app) {
     QApplication::setApplicationName(u"brivadoro"_qs);
     QApplication::setOrganizationName({});
     QApplication::setStyle(QStyleFactory::create(u"Fusion"_qs));
+    // The game alone decides when the program ends; a new game hides its old board while the name
+    // box of the next one is the only window.
+    QApplication::setQuitOnLastWindowClosed(false);
     for (const auto& [face, standIn] : kFontStandIns)
         QFont::insertSubstitution(QString::fromUtf16(face), QString::fromUtf16(standIn));
     auto* translator = new QTranslator(&app);

@@ -5,6 +5,7 @@
 
 #include "board/game.h"
 #include "support/doubles.h"
+#include "support/loaded_game.h"
 #include "support/test_main.h"
 
 using namespace brivadoro;
@@ -185,8 +186,8 @@ void BoardTest::autoSizeLabelsFitTheirCaption() {
 }
 
 void BoardTest::newQuestionRedrawsAZeroFirstDigit() {
-    TestWorld world;
-    Game game(world.services());
+    LoadedGame loaded;
+    auto& [world, game, board] = loaded;
     world.random.script({0.0F, 0.05F, 0.95F, 0.0F});
     game.cmdNext_Click();
     QCOMPARE(game.state().digit1.value(), 9);
@@ -212,8 +213,8 @@ void BoardTest::backdropStripesRunFromTheDigitsColourToBlue() {
     QFETCH(float, second);
     QFETCH(int, red);
     QFETCH(int, green);
-    TestWorld world;
-    Game game(world.services());
+    LoadedGame loaded;
+    auto& [world, game, board] = loaded;
     world.random.script({first, second});
     game.cmdNext_Click();
     const QImage& image = game.board().surface().backdrop();

@@ -19,6 +19,7 @@ struct CountingGame {
         game.board().Timer1().setEnabled(false);
         game.resetClock();
         game.board().lblconto().setCaption(u"00:05:00"_qs);
+        world.forget();
     }
 
     void tick(int count) {

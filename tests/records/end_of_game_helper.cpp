@@ -1,6 +1,7 @@
 #include <cstdio>
 
 #include <QApplication>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -33,21 +34,25 @@ int main(int argc, char* argv[]) {
     SilentPlayer sound;
     ProcessControl program;
     Game game({dialogs, random, sound, program});
+    // The player answers the start-up boxes, closes the goodbye and the congratulation at once, and
+    // leaves the warning open.
+    QTimer player;
+    QObject::connect(&player, &QTimer::timeout, [] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* input = qobject_cast<QInputDialog*>(modal))
+            input->accept();
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (box && box->text() != kWarning)
+            box->defaultButton()->click();
+    });
+    player.start(kPlayerReactionMs);
+
     const RecordsAtStartup records = openRecordFiles(game.state());
     game.board().lblpunti().setCaption(records.score);
     game.board().Punteggio().setCaption(u" 15"_qs);
     game.board().lblnome1().setCaption(u"Zoë"_qs);
     game.board().lblconto().setCaption(kClockAtZero.toString());
     game.board().Timer1().setInterval(kFastTickMs);
-
-    // The player closes the goodbye and the congratulation at once, and leaves the warning open.
-    QTimer player;
-    QObject::connect(&player, &QTimer::timeout, [] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (box && box->text() != kWarning)
-            box->defaultButton()->click();
-    });
-    player.start(kPlayerReactionMs);
 
     QTimer::singleShot(0, &app, [&dialogs] {
         std::puts("warning open");

@@ -32,6 +32,7 @@ struct EndingGame {
         game.board().lblnome().setCaption(shown.name);
         game.board().Punteggio().setCaption(score);
         game.board().lblnome1().setCaption(name);
+        world.forget();
     }
 
     [[nodiscard]] QStringList boxTexts() const {
@@ -42,12 +43,6 @@ struct EndingGame {
     }
 };
 
-// A program end that returns, as the board's own connections need to run a whole click.
-class NotedProgram final : public ProgramControl {
-public:
-    void endProgram(int status) override { endedWith = status; }
-    std::optional<int> endedWith;
-};
 
 } // namespace
 
@@ -158,10 +153,12 @@ void EndOfGameTest::endInsideAMissWarningResumesNothing() {
 
 void EndOfGameTest::exitButtonReachesTheEndThroughTheBoard() {
     TestWorld world;
-    NotedProgram program;
-    Game game({world.dialogs, world.random, world.sound, program});
+    world.program.throws = false; // the end returns, as the board's own connections need
+    Game game(world.services());
+    game.board();
+    world.forget();
     game.board().cmdExit().click();
-    QCOMPARE(program.endedWith, 0);
+    QCOMPARE(world.program.endedWith, 0);
     QCOMPARE(world.dialogs.shown.size(), 1u);
     QCOMPARE(world.dialogs.shown[0].text, kGoodbye.toString());
 }

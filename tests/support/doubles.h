@@ -82,10 +82,13 @@ struct ProgramEnded {
     int status;
 };
 
+// Records the first end; throws ProgramEnded unless told to return, as a test that goes through
+// Qt's event loop needs.
 class RecordingProgram final : public ProgramControl {
 public:
     void endProgram(int status) override;
     std::optional<int> endedWith;
+    bool throws = true;
 };
 
 // A full set of doubles for a game under test.
@@ -96,6 +99,13 @@ struct TestWorld {
     RecordingProgram program;
 
     Services services() { return {dialogs, random, sound, program}; }
+
+    // Forgets what has been shown, drawn and played so far.
+    void forget() {
+        dialogs.shown.clear();
+        random.events.clear();
+        sound.played.clear();
+    }
 };
 
 } // namespace brivadoro::testing

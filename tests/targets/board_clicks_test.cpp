@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -86,7 +87,18 @@ void BoardClicksTest::timersTickWhileTheWarningIsOpen() {
     TestWorld world;
     QtDialogs dialogs;
     Game game({dialogs, world.random, world.sound, world.program});
+    QTimer startUpPlayer; // answers the name box and the greeting
+    startUpPlayer.setInterval(5);
+    connect(&startUpPlayer, &QTimer::timeout, this, [] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (auto* input = qobject_cast<QInputDialog*>(box))
+            input->accept();
+        else if (auto* message = qobject_cast<QMessageBox*>(box))
+            message->button(QMessageBox::Ok)->click();
+    });
+    startUpPlayer.start();
     game.cmdNext_Click();
+    startUpPlayer.stop();
     Tavola& board = game.board();
     board.show();
     QVERIFY(QTest::qWaitForWindowExposed(&board));

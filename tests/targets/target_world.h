@@ -36,8 +36,8 @@ public:
     std::function<void(const QString&)> onPlay;
 };
 
-// A game under test: its board loaded and scaled by a first question, its draws and boxes scripted
-// from then on.
+// A game under test: its board loaded and scaled by a first question, its start-up forgotten, and
+// its draws and boxes scripted from then on.
 struct TargetWorld {
     TestWorld world;
     ProbeSound sound;
@@ -45,7 +45,7 @@ struct TargetWorld {
 
     TargetWorld() {
         game.cmdNext_Click();
-        world.random.events.clear();
+        world.forget();
     }
 
     Tavola& board() { return game.board(); }

@@ -1,0 +1,72 @@
+#include <array>
+
+#include "clock/clock_display.h"
+#include "game.h"
+#include "records/record_files.h"
+#include "toolkit/dialogs.h"
+#include "toolkit/number_text.h"
+#include "toolkit/random_source.h"
+
+namespace brivadoro {
+
+namespace {
+
+constexpr QStringView kNamePrompt = u"Come ti chiami?";
+constexpr QStringView kGreetingEnd = u" vediamo se sei un vero campione  ";
+constexpr float kSecondsPerGame = 300;
+
+// The six targets' first numbers: floor(r * range + 1) * 4 + remainder, each after a reseed with 0,
+// except paricmd2's, reseeded with the number just given to paricmd1.
+struct StartNumber {
+    TargetId target;
+    int range;
+    int remainder;
+    bool reseedWithPrevious;
+};
+
+constexpr std::array kStartNumbers{
+    StartNumber{TargetId::disparicmd, 100, 1, false}, StartNumber{TargetId::disparicmd1, 100, 2, false},
+    StartNumber{TargetId::disparicmd2, 100, 3, false}, StartNumber{TargetId::paricmd, 100, 0, false},
+    StartNumber{TargetId::paricmd1, 150, 0, false},    StartNumber{TargetId::paricmd2, 100, 0, true},
+};
+
+} // namespace
+
+void Game::Form_Initialize() { cmdNext_Click(); }
+
+void Game::Form_Load() {
+    // The window is built once the name box and the greeting are answered: nothing of it can be seen
+    // or tick before then, and the name box need not wait for the board's fonts.
+    const QString name = services_.dialogs.inputBox(kNamePrompt.toString());
+    services_.dialogs.messageBox(u' ' + name + kGreetingEnd.toString());
+    board_ = std::make_unique<Tavola>();
+    connectBoard(*board_);
+    board_->Timer1().setEnabled(false);
+    board_->Timer2().setEnabled(false);
+
+    board_->lblnome1().setCaption(name);
+    resetClock();
+    const RecordsAtStartup records = openRecordFiles(state_);
+    if (!records.error.isEmpty())
+        services_.dialogs.messageBox(records.error, MessageStyle::IconExclamation);
+    board_->lblpunti().setCaption(records.score);
+    board_->lblnome().setCaption(records.name);
+    state_.secondsLeft = Int16::rounded(state_.clockSeconds + kSecondsPerGame);
+    board_->lblconto().setCaption(clockDisplayText(state_.clockHours, state_.clockMinutes, state_.clockSeconds));
+    cmdNext_Click();
+}
+
+void Game::Form_Activate() {
+    Int16 previous;
+    for (const StartNumber& row : kStartNumbers) {
+        services_.random.reseed(row.reseedWithPrevious ? previous.value() : 0);
+        const Int16 number = Int16::floored(double(services_.random.draw()) * row.range + 1) * 4 + row.remainder;
+        board().target(row.target).setCaption(decimalText(number));
+        previous = number;
+    }
+    state_.score = 0;
+    board().Punteggio().setCaption(decimalText(state_.score));
+    cmdNext_Click();
+}
+
+} // namespace brivadoro

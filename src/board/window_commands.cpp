@@ -1,0 +1,44 @@
+#include "game.h"
+#include "toolkit/dialogs.h"
+#include "toolkit/program_control.h"
+
+namespace brivadoro {
+
+namespace {
+constexpr QStringView kNewRaceQuestion = u"INIZIAMO UNA NUOVA GARA  ?";
+constexpr QStringView kNewRaceTitle = u"INIZIARE NUOVA GARA";
+constexpr int kNewRaceStyle = MessageStyle::YesNo | MessageStyle::IconQuestion | MessageStyle::DefaultButton2;
+constexpr int kClosedStatus = 0;
+} // namespace
+
+void Game::Form_Resize() {
+    if (board().isMinimized())
+        board().setWindowTitle(designText(BoardDesign::kCaption));
+}
+
+void Game::Next_Click() {
+    const int answer =
+        services_.dialogs.messageBox(kNewRaceQuestion.toString(), kNewRaceStyle, kNewRaceTitle.toString());
+    if (answer == MessageAnswer::No)
+        return;
+    unloadBoard();
+    showBoard();
+}
+
+void Game::closeBox() { services_.program.endProgram(kClosedStatus); }
+
+void Game::unloadBoard() {
+    // This command still runs inside a signal of the old window's menu, so the window is deleted
+    // later; its timers stop and it vanishes now, so that nothing of it runs behind the new game.
+    board_->Timer1().setEnabled(false);
+    board_->Timer2().setEnabled(false);
+    board_->hide();
+    board_.release()->deleteLater();
+}
+
+void Game::showBoard() {
+    board().show();
+    Form_Activate();
+}
+
+} // namespace brivadoro

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "board/game.h"
+#include "doubles.h"
+
+namespace brivadoro::testing {
+
+// A game whose board has been loaded, its start-up boxes answered with OK and an empty name, and
+// whose doubles have forgotten start-up: a test sees only what it does itself.
+struct LoadedGame {
+    TestWorld world;
+    Game game{world.services()};
+    Tavola& board = loadQuietly();
+
+private:
+    Tavola& loadQuietly() {
+        Tavola& loaded = game.board();
+        world.forget();
+        return loaded;
+    }
+};
+
+} // namespace brivadoro::testing
