@@ -2,9 +2,6 @@
 
 #include <QFileInfo>
 
-#include <SDL.h>
-#include <SDL_mixer.h>
-
 namespace brivadoro {
 
 namespace {
@@ -13,12 +10,9 @@ constexpr int kChannel = 0;
 constexpr int kOutputChannels = 2;
 constexpr int kBufferFrames = 512; // about 12 ms at 44.1 kHz: the delay between a click and its sound
 constexpr int kPlayOnce = 0;
+constexpr int kPlayToTheEnd = -1;
 
 } // namespace
-
-void MixerPlayer::FreeChunk::operator()(Mix_Chunk* chunk) const {
-    Mix_FreeChunk(chunk);
-}
 
 MixerPlayer::MixerPlayer(const QStringList& preload) : opener_([this, preload] { openDevice(preload); }) {}
 
@@ -28,16 +22,20 @@ void MixerPlayer::waitUntilOpen() {
 }
 
 void MixerPlayer::openDevice(const QStringList& preload) {
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Brivadoro");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
-        if (Mix_OpenAudio(MIX_DEFAULT_FREQUENCY, MIX_DEFAULT_FORMAT, kOutputChannels, kBufferFrames) == 0) {
-            Mix_AllocateChannels(1);
+    const bool loaded = mixer_.load();
+    if (loaded) {
+        mixer_.setHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        mixer_.setHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Brivadoro");
+    }
+    if (loaded && mixer_.initSubSystem(SDL_INIT_AUDIO) == 0) {
+        if (mixer_.openAudio(MIX_DEFAULT_FREQUENCY, MIX_DEFAULT_FORMAT, kOutputChannels, kBufferFrames) ==
+            0) {
+            mixer_.allocateChannels(1);
             audible_ = true;
             for (const QString& path : preload)
                 chunkFor(path);
         } else {
-            SDL_QuitSubSystem(SDL_INIT_AUDIO);
+            mixer_.quitSubSystem(SDL_INIT_AUDIO);
         }
     }
     open_.store(true, std::memory_order_release);
@@ -47,10 +45,10 @@ MixerPlayer::~MixerPlayer() {
     waitUntilOpen();
     if (!audible_)
         return;
-    Mix_HaltChannel(-1);
+    mixer_.haltChannel(-1);
     chunks_.clear();
-    Mix_CloseAudio();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    mixer_.closeAudio();
+    mixer_.quitSubSystem(SDL_INIT_AUDIO);
 }
 
 Mix_Chunk* MixerPlayer::chunkFor(const QString& path) {
@@ -59,7 +57,9 @@ Mix_Chunk* MixerPlayer::chunkFor(const QString& path) {
         return known->second.get();
     if (!QFileInfo(path).isFile())
         return nullptr;
-    Chunk chunk(Mix_LoadWAV(QFile::encodeName(path).constData()));
+    constexpr int kCloseFile = 1;
+    Chunk chunk(mixer_.loadWav(mixer_.openFile(QFile::encodeName(path).constData(), "rb"), kCloseFile),
+                FreeChunk{mixer_.freeChunk});
     return chunks_.emplace(path, std::move(chunk)).first->second.get();
 }
 
@@ -68,9 +68,9 @@ void MixerPlayer::playWave(const QString& path) {
         return;
     Mix_Chunk* chunk = chunkFor(path);
     if (chunk)
-        Mix_PlayChannel(kChannel, chunk, kPlayOnce);
+        mixer_.playChannel(kChannel, chunk, kPlayOnce, kPlayToTheEnd);
     else
-        Mix_HaltChannel(kChannel);
+        mixer_.haltChannel(kChannel);
 }
 
 } // namespace brivadoro

@@ -7,9 +7,8 @@
 
 #include <QStringList>
 
+#include "mixer_library.h"
 #include "sound_player.h"
-
-struct Mix_Chunk;
 
 namespace brivadoro {
 
@@ -35,7 +34,8 @@ public:
 
 private:
     struct FreeChunk {
-        void operator()(Mix_Chunk* chunk) const;
+        decltype(&Mix_FreeChunk) free = nullptr;
+        void operator()(Mix_Chunk* chunk) const { free(chunk); }
     };
     using Chunk = std::unique_ptr<Mix_Chunk, FreeChunk>;
 
@@ -46,6 +46,7 @@ private:
     void openDevice(const QStringList& preload);
 
     // Written by the opening thread only, before it sets open_.
+    MixerLibrary mixer_;
     bool audible_ = false;
     std::map<QString, Chunk> chunks_;
     std::atomic<bool> open_ = false;

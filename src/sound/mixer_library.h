@@ -1,0 +1,27 @@
+#pragma once
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+namespace brivadoro {
+
+// The SDL_mixer functions the player uses, loaded at run time: the audio libraries are large, so
+// the game starts without them, and it plays silently where they are missing.
+struct MixerLibrary {
+    decltype(&SDL_SetHint) setHint = nullptr;
+    decltype(&SDL_InitSubSystem) initSubSystem = nullptr;
+    decltype(&SDL_QuitSubSystem) quitSubSystem = nullptr;
+    decltype(&SDL_RWFromFile) openFile = nullptr;
+    decltype(&Mix_OpenAudio) openAudio = nullptr;
+    decltype(&Mix_CloseAudio) closeAudio = nullptr;
+    decltype(&Mix_AllocateChannels) allocateChannels = nullptr;
+    decltype(&Mix_LoadWAV_RW) loadWav = nullptr;
+    decltype(&Mix_FreeChunk) freeChunk = nullptr;
+    decltype(&Mix_PlayChannelTimed) playChannel = nullptr;
+    decltype(&Mix_HaltChannel) haltChannel = nullptr;
+
+    // Loads SDL and SDL_mixer and finds every function; false when any is missing.
+    bool load();
+};
+
+} // namespace brivadoro
