@@ -3,9 +3,9 @@
 #include <QApplication>
 #include <QElapsedTimer>
 
-#include "bench_support.h"
 #include "board/game.h"
 #include "support/doubles.h"
+#include "timings.h"
 #include "toolkit/application_setup.h"
 
 using namespace brivadoro;
@@ -27,12 +27,14 @@ int main(int argc, char* argv[]) {
     BoardTimer& timer = game.board().Timer1();
 
     QElapsedTimer wallClock;
-    bench::Samples lateness;
+    bench::Timings lateness;
+    double lastLatenessMs = 0;
     QObject::connect(&timer, &QTimer::timeout, &app, [&] {
         const double elapsedMs = double(wallClock.nsecsElapsed()) / 1e6;
-        const double dueMs = kTickMs * double(lateness.ms.size() + 1);
-        lateness.ms.push_back(elapsedMs - dueMs);
-        if (lateness.ms.size() == kTicks)
+        const double dueMs = kTickMs * double(lateness.count() + 1);
+        lastLatenessMs = elapsedMs - dueMs;
+        lateness.add(lastLatenessMs);
+        if (lateness.count() == kTicks)
             QApplication::quit();
     });
     timer.setEnabled(false);
@@ -41,9 +43,9 @@ int main(int argc, char* argv[]) {
     game.resetClock();
     QApplication::exec();
 
-    const double drift = lateness.ms.back();
+    const double drift = lastLatenessMs;
     std::printf("after %d ticks the clock shows %s\n", kTicks, qPrintable(game.board().lblconto().caption()));
-    lateness.report("countdown tick lateness from wall clock", kLimitMs);
+    lateness.report("countdown tick lateness from wall clock", bench::Timings::Figure::Worst, kLimitMs);
     std::printf("drift over %d ticks: %.3f ms (limit %.0f ms) %s\n", kTicks, drift, kLimitMs,
                 std::abs(drift) < kLimitMs ? "ok" : "OVER");
     return std::abs(drift) < kLimitMs ? 0 : 1;

@@ -1,5 +1,5 @@
 // Times MixerPlayer::playWave on the built effects, as the game calls it: usage
-// sound_bench [program folder], the folder holding "suoni" (by default the build folder).
+// bench_sound [program folder], the folder holding "suoni" (by default the build folder).
 // The sound server is whatever the environment names (PULSE_SERVER, SDL_AUDIODRIVER).
 
 #include <cstdio>
