@@ -220,4 +220,4 @@ void MotionTest::timerTickRunsTheMotion() {
 }
 
 QTEST_MAIN(MotionTest)
-#include "motion_test.moc"
+#include "tst_motion.moc"

@@ -95,4 +95,4 @@ void MixerPlayerTest::everyPlayReturnsAtOnceWhateverTheFile() {
 }
 
 QTEST_MAIN(MixerPlayerTest)
-#include "mixer_player_test.moc"
+#include "tst_mixer_player.moc"

@@ -140,4 +140,4 @@ void BoardClicksTest::timersTickWhileTheWarningIsOpen() {
 }
 
 QTEST_MAIN(BoardClicksTest)
-#include "board_clicks_test.moc"
+#include "tst_board_clicks.moc"

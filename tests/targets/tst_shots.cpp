@@ -306,4 +306,4 @@ void ShotsTest::overflowEndsTheProgramThroughTheBoundary() {
 }
 
 QTEST_MAIN(ShotsTest)
-#include "shots_test.moc"
+#include "tst_shots.moc"

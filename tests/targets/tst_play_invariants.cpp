@@ -130,4 +130,4 @@ void PlayInvariantsTest::rulesHoldOverLongPlay() {
 }
 
 QTEST_MAIN(PlayInvariantsTest)
-#include "play_invariants_test.moc"
+#include "tst_play_invariants.moc"

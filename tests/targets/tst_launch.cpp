@@ -98,4 +98,4 @@ void LaunchTest::laterLaunchesAddMovesWithoutRestartingTheTimer() {
 }
 
 QTEST_MAIN(LaunchTest)
-#include "launch_test.moc"
+#include "tst_launch.moc"
