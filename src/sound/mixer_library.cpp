@@ -20,7 +20,8 @@ bool MixerLibrary::load() {
     QLibrary sdl(u"SDL2-2.0"_qs, kSdlMajorVersion);
     QLibrary mixer(u"SDL2_mixer-2.0"_qs, kSdlMajorVersion);
     return resolve(sdl, "SDL_SetHint", setHint) && resolve(sdl, "SDL_InitSubSystem", initSubSystem) &&
-           resolve(sdl, "SDL_QuitSubSystem", quitSubSystem) && resolve(sdl, "SDL_RWFromFile", openFile) &&
+           resolve(sdl, "SDL_QuitSubSystem", quitSubSystem) &&
+           resolve(sdl, "SDL_TLSCleanup", cleanUpThread) && resolve(sdl, "SDL_RWFromFile", openFile) &&
            resolve(mixer, "Mix_OpenAudio", openAudio) && resolve(mixer, "Mix_CloseAudio", closeAudio) &&
            resolve(mixer, "Mix_AllocateChannels", allocateChannels) &&
            resolve(mixer, "Mix_LoadWAV_RW", loadWav) && resolve(mixer, "Mix_FreeChunk", freeChunk) &&

@@ -11,6 +11,7 @@ struct MixerLibrary {
     decltype(&SDL_SetHint) setHint = nullptr;
     decltype(&SDL_InitSubSystem) initSubSystem = nullptr;
     decltype(&SDL_QuitSubSystem) quitSubSystem = nullptr;
+    decltype(&SDL_TLSCleanup) cleanUpThread = nullptr;
     decltype(&SDL_RWFromFile) openFile = nullptr;
     decltype(&Mix_OpenAudio) openAudio = nullptr;
     decltype(&Mix_CloseAudio) closeAudio = nullptr;

@@ -38,6 +38,9 @@ void MixerPlayer::openDevice(const QStringList& preload) {
             mixer_.quitSubSystem(SDL_INIT_AUDIO);
         }
     }
+    // SDL keeps data for each thread that calls it and frees it only when told to on that thread.
+    if (loaded)
+        mixer_.cleanUpThread();
     open_.store(true, std::memory_order_release);
 }
 
