@@ -18,8 +18,12 @@ inline QString recordFilePath(const QString& folder, QStringView fileName) {
     return QString(folder).append(fileName);
 }
 
-// The most of a record file that is ever read: more than any name a person types.
-inline constexpr qsizetype kRecordReadLimit = 64 * 1024;
+// The longest name the name box takes, in UTF-16 units: the most its line edit holds.
+inline constexpr qsizetype kLongestName = 32767;
+// The most of a record file that is ever read: more than any line the game writes, whose longest is
+// the longest name, at up to three UTF-8 bytes a unit, and its line end.
+inline constexpr qsizetype kRecordReadLimit = 128 * 1024;
+static_assert(kRecordReadLimit >= 3 * kLongestName + 2);
 
 // A record file or folder that could not be used: which one, and why, in Italian.
 class RecordFileError : public std::runtime_error {

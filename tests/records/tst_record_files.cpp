@@ -154,6 +154,9 @@ void RecordFilesTest::writtenPairComesBackExactly_data() {
         << u"12"_qs << u""_qs << QByteArray("12\r\n") << QByteArray("\r\n");
     QTest::newRow("name beyond an 8-bit code page")
         << u" 7"_qs << u"Zoë Łukasz"_qs << QByteArray(" 7\r\n") << QByteArray("Zo\xC3\xAB \xC5\x81ukasz\r\n");
+    const QString longestName(kLongestName, QChar(0x20AC)); // three bytes each in UTF-8
+    QTest::newRow("longest name the name box takes")
+        << u" 9"_qs << longestName << QByteArray(" 9\r\n") << longestName.toUtf8() + "\r\n";
     QTest::newRow("rich text as typed") << u" 3"_qs << u"<b>Anna</b><img src=x>"_qs << QByteArray(" 3\r\n")
                                         << QByteArray("<b>Anna</b><img src=x>\r\n");
 }
