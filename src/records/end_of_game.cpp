@@ -21,8 +21,7 @@ void Game::cmdExit_Click() {
     services_.dialogs.messageBox(kGoodbye.toString(), MessageStyle::Ok);
 
     const QString score = board().Punteggio().caption();
-    const std::optional<double> scoreNumber = scoreValue(score);
-    if (scoreNumber && recordValue(board().lblpunti().caption()) < *scoreNumber) {
+    if (beatsRecord(board().lblpunti().caption(), score)) {
         const QString name = board().lblnome1().caption();
         state_.recordText = name;
         try {

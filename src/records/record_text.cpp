@@ -116,4 +116,9 @@ std::optional<double> scoreValue(QStringView text) {
     return value;
 }
 
+bool beatsRecord(QStringView recordText, QStringView scoreText) {
+    const std::optional<double> score = scoreValue(scoreText);
+    return score && recordValue(recordText) < *score;
+}
+
 } // namespace brivadoro

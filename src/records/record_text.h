@@ -24,4 +24,8 @@ double recordValue(QStringView text);
 // The whole text as a number, surrounding blanks allowed; nothing when it is not a finite number.
 std::optional<double> scoreValue(QStringView text);
 
+// The record test of the end of game: whether the score label's text beats the record as start-up
+// read it. A score that is no number beats nothing; an equal score is no new record.
+bool beatsRecord(QStringView recordText, QStringView scoreText);
+
 } // namespace brivadoro
