@@ -8,7 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QStandardPaths>
+#include <QStringBuilder>
 #include <QTemporaryFile>
 
 #include "board/board_state.h"
@@ -18,6 +18,8 @@ namespace brivadoro {
 
 namespace {
 
+constexpr QStringView kDataUnderHome = u"/.local/share";
+constexpr QStringView kRecordsFolder = u"/brivadoro";
 constexpr QStringView kStartupIntro = u"Non riesco a leggere il record.";
 constexpr QStringView kStartupOutro = u"Il gioco continua senza record.";
 constexpr QStringView kUnknownFolder = u"(cartella sconosciuta)";
@@ -110,10 +112,17 @@ QString RecordFileError::message(QStringView intro, QStringView outro) const {
 }
 
 QString GetSystemDir() {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    if (!folder.isEmpty() && !folder.endsWith(u'/'))
-        folder += u'/';
-    return folder;
+    // The XDG base directory rules, which QStandardPaths bends: a relative path is ignored, since it
+    // would move with the working folder, and with no usable HOME there is no place at all rather
+    // than the root folder.
+    QString base = qEnvironmentVariable("XDG_DATA_HOME");
+    if (!QDir::isAbsolutePath(base)) {
+        const QString home = qEnvironmentVariable("HOME");
+        if (!QDir::isAbsolutePath(home) || !QFileInfo(home).isDir())
+            return {};
+        base = home % kDataUnderHome;
+    }
+    return QDir::cleanPath(base % kRecordsFolder) + u'/';
 }
 
 QString Leggifiletxt(const QString& nomefile) {

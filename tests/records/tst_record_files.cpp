@@ -48,6 +48,24 @@ QString placeObstacle(RecordFolder& records, Obstacle obstacle) {
     return {};
 }
 
+// Sets or unsets one environment variable for the life of the object.
+class EnvironmentValue {
+public:
+    EnvironmentValue(const char* name, const QString& value) : name_(name), old_(qgetenv(name)) {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value.toUtf8());
+    }
+    ~EnvironmentValue() { qputenv(name_, old_); }
+    EnvironmentValue(const EnvironmentValue&) = delete;
+    EnvironmentValue& operator=(const EnvironmentValue&) = delete;
+
+private:
+    const char* name_;
+    QByteArray old_;
+};
+
 void addObstacleRows() {
     QTest::addColumn<Obstacle>("obstacle");
     QTest::newRow("XDG_DATA_HOME under a regular file") << Obstacle::FileAboveDataHome;
@@ -68,6 +86,8 @@ private slots:
     void storedRecordIsReadWholeAndLeftUnchanged();
     void unusablePlaceGivesOneMessageAndEmptyTexts_data() { addObstacleRows(); }
     void unusablePlaceGivesOneMessageAndEmptyTexts();
+    void folderFollowsTheBaseDirectoryRules_data();
+    void folderFollowsTheBaseDirectoryRules();
     void garbageFileIsReadOnlyUpToTheLimit();
     void utf8SequenceCutByTheLimitIsDropped();
     void writtenPairComesBackExactly_data();
@@ -118,6 +138,46 @@ void RecordFilesTest::unusablePlaceGivesOneMessageAndEmptyTexts() {
     QCOMPARE(records.read(kNameFileName), oldName);
     if (obstacle == Obstacle::FolderForName)
         QCOMPARE(records.read(kScoreFileName), oldScore);
+}
+
+void RecordFilesTest::folderFollowsTheBaseDirectoryRules_data() {
+    // "@" stands for a fresh folder, a null text for an unset variable; an empty folder is none.
+    QTest::addColumn<QString>("dataHome");
+    QTest::addColumn<QString>("home");
+    QTest::addColumn<QString>("folder");
+    const QString unset;
+    QTest::newRow("XDG_DATA_HOME") << u"@/data"_qs << u"@"_qs << u"@/data/brivadoro/"_qs;
+    QTest::newRow("XDG_DATA_HOME not there yet") << u"@/new/data"_qs << unset << u"@/new/data/brivadoro/"_qs;
+    QTest::newRow("XDG_DATA_HOME unset") << unset << u"@"_qs << u"@/.local/share/brivadoro/"_qs;
+    QTest::newRow("XDG_DATA_HOME empty") << u""_qs << u"@"_qs << u"@/.local/share/brivadoro/"_qs;
+    QTest::newRow("XDG_DATA_HOME relative") << u"data"_qs << u"@"_qs << u"@/.local/share/brivadoro/"_qs;
+    QTest::newRow("HOME and XDG_DATA_HOME unset") << unset << unset << u""_qs;
+    QTest::newRow("HOME relative") << unset << u"home"_qs << u""_qs;
+    QTest::newRow("HOME pointing nowhere") << unset << u"@/nowhere"_qs << u""_qs;
+}
+
+// Relative paths would move with the working folder, and a missing HOME would put the records in the
+// root folder: the game then keeps no record and says so.
+void RecordFilesTest::folderFollowsTheBaseDirectoryRules() {
+    QFETCH(QString, dataHome);
+    QFETCH(QString, home);
+    QFETCH(QString, folder);
+    const RecordFolder records;
+    const auto placed = [&](QString path) { return path.replace(u'@', records.home()); };
+    const EnvironmentValue dataHomeValue("XDG_DATA_HOME", placed(dataHome));
+    const EnvironmentValue homeValue("HOME", placed(home));
+    const QStringList before = QDir(records.home()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+
+    BoardState state;
+    const RecordsAtStartup shown = openRecordFiles(state);
+    QCOMPARE(state.windowsDir, placed(folder));
+    if (folder.isEmpty()) {
+        QVERIFY2(shown.error.contains(u"(cartella sconosciuta)"), qPrintable(shown.error));
+        QCOMPARE(QDir(records.home()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+    } else {
+        QCOMPARE(shown.error, QString());
+        QVERIFY(QFileInfo::exists(placed(folder) + kScoreFileName.toString()));
+    }
 }
 
 void RecordFilesTest::garbageFileIsReadOnlyUpToTheLimit() {
