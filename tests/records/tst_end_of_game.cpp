@@ -4,6 +4,7 @@
 #include "clock/clock_display.h"
 #include "records/record_files.h"
 #include "support/doubles.h"
+#include "support/file_permissions.h"
 #include "support/record_folder.h"
 #include "support/test_main.h"
 
@@ -17,6 +18,8 @@ constexpr QStringView kGoodbye = u"              Ciao a presto.";
 constexpr QStringView kCongratulation = u"Ok ho registrato il tuo record, C A M P I O N E\"";
 static_assert(kCongratulation.size() == 48);
 constexpr QByteArrayView kOldName = "Bea\r\n";
+
+enum class WriteFailure { FolderForName, ReadOnlyFolder, NoFolder };
 
 // A game at its end: the record folder opened as start-up opens it, and the labels as play left them.
 struct EndingGame {
@@ -43,7 +46,6 @@ struct EndingGame {
     }
 };
 
-
 } // namespace
 
 class EndOfGameTest : public QObject {
@@ -53,6 +55,7 @@ private slots:
 
     void storesABeatenRecordAndCongratulatesExactlyThen_data();
     void storesABeatenRecordAndCongratulatesExactlyThen();
+    void failedWriteShowsOneMessageAndStillEndsNormally_data();
     void failedWriteShowsOneMessageAndStillEndsNormally();
     void tickWhileTheGoodbyeIsOpenIsIgnored();
     void endInsideAMissWarningResumesNothing();
@@ -102,19 +105,48 @@ void EndOfGameTest::storesABeatenRecordAndCongratulatesExactlyThen() {
              stored ? (name + u"\r\n"_qs).toUtf8() : kOldName.toByteArray());
 }
 
-void EndOfGameTest::failedWriteShowsOneMessageAndStillEndsNormally() {
-    EndingGame ending(" 12\r\n", u" 15"_qs, u"Anna"_qs);
-    QFile::remove(ending.records.path(kNameFileName));
-    QDir().mkpath(ending.records.path(kNameFileName));
+void EndOfGameTest::failedWriteShowsOneMessageAndStillEndsNormally_data() {
+    QTest::addColumn<WriteFailure>("failure");
+    QTest::newRow("a folder where quadrix.txt should be") << WriteFailure::FolderForName;
+    QTest::newRow("the records folder made read-only during the game") << WriteFailure::ReadOnlyFolder;
+    QTest::newRow("no records folder at all") << WriteFailure::NoFolder;
+}
 
-    QVERIFY_THROWS_EXCEPTION(ProgramEnded, ending.game.cmdExit_Click());
+void EndOfGameTest::failedWriteShowsOneMessageAndStillEndsNormally() {
+    QFETCH(WriteFailure, failure);
+    EndingGame ending(" 12\r\n", u" 15"_qs, u"Anna"_qs);
+    RecordFolder& records = ending.records;
+    const QByteArray oldName = records.read(kNameFileName);
+    QString told = records.path(kScoreFileName);
+    switch (failure) {
+    case WriteFailure::FolderForName:
+        told = records.path(kNameFileName);
+        QFile::remove(told);
+        QDir().mkpath(told);
+        break;
+    case WriteFailure::ReadOnlyFolder:
+        records.makeReadOnly(records.folder());
+        break;
+    case WriteFailure::NoFolder:
+        ending.game.state().windowsDir.clear(); // as start-up leaves it when the system names none
+        told = u"(cartella sconosciuta)"_qs;
+        break;
+    }
+
+    {
+        const ObeyFilePermissions asAPlayer;
+        QVERIFY_THROWS_EXCEPTION(ProgramEnded, ending.game.cmdExit_Click());
+    }
     QCOMPARE(ending.world.program.endedWith, 0);
     const std::vector<ShownBox>& shown = ending.world.dialogs.shown;
     QCOMPARE(shown.size(), 2u);
     QCOMPARE(shown[0].text, kGoodbye.toString());
-    QVERIFY2(shown[1].text.contains(ending.records.path(kNameFileName)), qPrintable(shown[1].text));
+    QVERIFY2(shown[1].text.contains(told), qPrintable(shown[1].text));
     QCOMPARE(shown[1].style, MessageStyle::IconExclamation);
-    QCOMPARE(ending.records.read(kScoreFileName), QByteArray(" 12\r\n"));
+    QCOMPARE(records.read(kScoreFileName), QByteArray(" 12\r\n"));
+    if (failure != WriteFailure::FolderForName)
+        QCOMPARE(records.read(kNameFileName), oldName);
+    QCOMPARE(records.entries(), QStringList({kScoreFileName.toString(), kNameFileName.toString()}));
 }
 
 void EndOfGameTest::tickWhileTheGoodbyeIsOpenIsIgnored() {

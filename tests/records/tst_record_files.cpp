@@ -5,16 +5,26 @@
 
 #include "board/board_state.h"
 #include "records/record_files.h"
+#include "support/file_permissions.h"
 #include "support/record_folder.h"
 #include "support/test_main.h"
 
 using namespace brivadoro;
+using brivadoro::testing::ObeyFilePermissions;
 using brivadoro::testing::RecordFolder;
 
 namespace {
 
 // Something standing where the records should be.
-enum class Obstacle { FileAboveDataHome, FileForFolder, FolderForScore, FolderForName, PipeForScore };
+enum class Obstacle {
+    FileAboveDataHome,
+    FileForFolder,
+    FolderForScore,
+    FolderForName,
+    PipeForScore,
+    ReadOnlyDataHome,
+    ReadOnlyFolder
+};
 
 constexpr QByteArrayView kOldScore = " 12\r\n";
 constexpr QByteArrayView kOldName = "Anna\r\n";
@@ -44,6 +54,14 @@ QString placeObstacle(RecordFolder& records, Obstacle obstacle) {
         records.write(kNameFileName, kOldName.toByteArray());
         ::mkfifo(QFile::encodeName(records.path(kScoreFileName)).constData(), 0600);
         return records.path(kScoreFileName);
+    case Obstacle::ReadOnlyDataHome:
+        records.makeReadOnly(records.home());
+        return records.folder();
+    case Obstacle::ReadOnlyFolder:
+        records.write(kScoreFileName, kOldScore.toByteArray());
+        records.write(kNameFileName, kOldName.toByteArray());
+        records.makeReadOnly(records.folder());
+        return records.folder();
     }
     return {};
 }
@@ -73,6 +91,8 @@ void addObstacleRows() {
     QTest::newRow("a folder where aquadrix.txt should be") << Obstacle::FolderForScore;
     QTest::newRow("a folder where quadrix.txt should be") << Obstacle::FolderForName;
     QTest::newRow("a named pipe where aquadrix.txt should be") << Obstacle::PipeForScore;
+    QTest::newRow("a folder that cannot be created") << Obstacle::ReadOnlyDataHome;
+    QTest::newRow("a folder that takes no new files") << Obstacle::ReadOnlyFolder;
 }
 
 } // namespace
@@ -130,13 +150,16 @@ void RecordFilesTest::unusablePlaceGivesOneMessageAndEmptyTexts() {
     const QByteArray oldScore = records.read(kScoreFileName);
 
     BoardState state;
-    const RecordsAtStartup shown = openRecordFiles(state);
+    const RecordsAtStartup shown = [&] {
+        const ObeyFilePermissions asAPlayer;
+        return openRecordFiles(state);
+    }();
     QVERIFY2(shown.error.contains(blocked), qPrintable(shown.error));
     QVERIFY(shown.error.contains(u"Motivo: "));
     QCOMPARE(shown.score, QString());
     QCOMPARE(shown.name, QString());
     QCOMPARE(records.read(kNameFileName), oldName);
-    if (obstacle == Obstacle::FolderForName)
+    if (obstacle == Obstacle::FolderForName || obstacle == Obstacle::ReadOnlyFolder)
         QCOMPARE(records.read(kScoreFileName), oldScore);
 }
 

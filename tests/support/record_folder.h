@@ -12,6 +12,12 @@ namespace brivadoro::testing {
 class RecordFolder {
 public:
     RecordFolder() { qputenv("XDG_DATA_HOME", home_.path().toUtf8()); }
+    ~RecordFolder() {
+        for (const QString& folder : readOnly_)
+            QFile::setPermissions(folder, kReadOnly | QFile::WriteOwner);
+    }
+    RecordFolder(const RecordFolder&) = delete;
+    RecordFolder& operator=(const RecordFolder&) = delete;
 
     [[nodiscard]] QString home() const { return home_.path(); }
     // Where the game keeps its records here, with the trailing "/".
@@ -37,8 +43,18 @@ public:
         return QDir(folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     }
 
+    // Takes away the right to add or replace the folder's entries until the test ends; a test that
+    // may run as root obeys it under ObeyFilePermissions.
+    void makeReadOnly(const QString& folder) {
+        QFile::setPermissions(folder, kReadOnly);
+        readOnly_ << folder;
+    }
+
 private:
+    static constexpr QFile::Permissions kReadOnly{QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                                  QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther};
     QTemporaryDir home_;
+    QStringList readOnly_;
 };
 
 } // namespace brivadoro::testing
