@@ -3,6 +3,7 @@
 #include "board/game.h"
 #include "clock/clock_display.h"
 #include "records/record_files.h"
+#include "support/awkward_names.h"
 #include "support/doubles.h"
 #include "support/file_permissions.h"
 #include "support/record_folder.h"
@@ -60,6 +61,8 @@ private slots:
     void tickWhileTheGoodbyeIsOpenIsIgnored();
     void endInsideAMissWarningResumesNothing();
     void exitButtonReachesTheEndThroughTheBoard();
+    void typedNameIsStoredAndShownBackAsTyped_data() { addAwkwardNameRows(); }
+    void typedNameIsStoredAndShownBackAsTyped();
     void recordLabelsShowRichTextAsTyped_data();
     void recordLabelsShowRichTextAsTyped();
 };
@@ -193,6 +196,30 @@ void EndOfGameTest::exitButtonReachesTheEndThroughTheBoard() {
     QCOMPARE(world.program.endedWith, 0);
     QCOMPARE(world.dialogs.shown.size(), 1u);
     QCOMPARE(world.dialogs.shown[0].text, kGoodbye.toString());
+}
+
+void EndOfGameTest::typedNameIsStoredAndShownBackAsTyped() {
+    QFETCH(QString, name);
+    const RecordFolder records;
+    {
+        TestWorld world;
+        world.dialogs.answerText(name);
+        Game game(world.services());
+        game.start();
+        QVERIFY(world.dialogs.shown.at(1).text.startsWith(u' ' + name));
+        QCOMPARE(game.board().lblnome1().caption(), name);
+        game.board().Punteggio().setCaption(u" 3"_qs);
+        QVERIFY_THROWS_EXCEPTION(ProgramEnded, game.cmdExit_Click());
+        QCOMPARE(world.program.endedWith, 0);
+    }
+    QCOMPARE(records.read(kNameFileName), name.toUtf8() + "\r\n");
+
+    TestWorld next;
+    Game game(next.services());
+    game.start();
+    QCOMPARE(next.dialogs.shown.size(), 2u); // the name box and the greeting, no message
+    QCOMPARE(game.board().lblnome().caption(), name + u"\r\n"_qs);
+    QCOMPARE(game.board().lblpunti().caption(), u" 3\r\n"_qs);
 }
 
 void EndOfGameTest::recordLabelsShowRichTextAsTyped_data() {
