@@ -1,6 +1,7 @@
 #include <memory>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -52,22 +53,37 @@ void MixerPlayerTest::soundPathsLieInTheSuoniFolder() {
     QCOMPARE(soundPath(effect), QCoreApplication::applicationDirPath() + file);
 }
 
-// Real files, a broken file, a missing file and a missing folder: each play returns at once, the
+// Real files, broken files, a missing file and a missing folder: each play returns at once, the
 // unplayable ones are silent, and neither playing nor closing the device hangs.
 void MixerPlayerTest::everyPlayReturnsAtOnceWhateverTheFile() {
     QTemporaryDir scratch;
     QVERIFY(scratch.isValid());
-    const QString broken = scratch.filePath(u"broken.wav"_qs);
-    QFile file(broken);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("RIFF\x10\0\0\0WAVEjunk", 16);
-    file.close();
     const QString folder = builtProgramFolder();
-    QVERIFY2(QFile::exists(soundPath(folder, SoundEffect::Shot)), "the built sounds are missing");
+    QFile built(soundPath(folder, SoundEffect::Shot));
+    QVERIFY2(built.open(QIODevice::ReadOnly), "the built sounds are missing");
+    const QByteArray wholeWav = built.readAll();
+    const auto scratchFile = [&scratch](const QString& name, QByteArrayView bytes) {
+        QDir().mkpath(QFileInfo(scratch.filePath(name)).path());
+        QFile file(scratch.filePath(name));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(bytes.data(), bytes.size());
+        return file.fileName();
+    };
+    // A format chunk of no channels and no bits, and a data chunk said to run far past the end.
+    constexpr char kImpossibleFormat[] = "RIFF\x24\0\0\0WAVEfmt \x10\0\0\0\x01\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0"
+                                         "data\xff\xff\xff\x7f\0\0";
     const QStringList paths{
-        soundPath(folder, SoundEffect::Shot),  soundPath(folder, SoundEffect::Explosion),
-        soundPath(folder, SoundEffect::Laser), broken,
-        scratch.filePath(u"missing.wav"_qs),   scratch.filePath(u"none/suoni/laser.wav"_qs)};
+        soundPath(folder, SoundEffect::Shot),
+        soundPath(folder, SoundEffect::Explosion),
+        soundPath(folder, SoundEffect::Laser),
+        scratchFile(u"header-without-format.wav"_qs, QByteArrayView("RIFF\x10\0\0\0WAVEjunk", 16)),
+        scratchFile(u"impossible-format.wav"_qs,
+                    QByteArrayView(kImpossibleFormat, sizeof kImpossibleFormat - 1)),
+        scratchFile(u"cut-short.wav"_qs, QByteArrayView(wholeWav).first(100)),
+        scratchFile(u"empty.wav"_qs, {}),
+        scratchFile(u"text/suoni/laser.wav"_qs, "Questo non e' un suono.\n"),
+        scratch.filePath(u"missing.wav"_qs),
+        scratch.filePath(u"none/suoni/laser.wav"_qs)};
 
     constexpr qint64 kAtOnceMs = 50;
     constexpr qint64 kSetUpMs = 3000;
