@@ -36,6 +36,9 @@ constexpr QStringView kReasonCannotCreate = u"il nuovo file non si può creare";
 constexpr QStringView kReasonCannotWrite = u"il nuovo file non si può scrivere, forse il disco è pieno";
 constexpr QStringView kReasonCannotSync = u"il nuovo file non si può salvare sul disco";
 constexpr QStringView kReasonCannotReplace = u"il file vecchio non si può sostituire";
+// Each new record file is committed beside its file under this suffix first, so that the two
+// renames that replace the pair can follow each other with nothing in between.
+constexpr QStringView kStagingSuffix = u".nuovo";
 
 // The reason, followed by the system's own words for it.
 QString withDetail(QStringView reason, const QString& detail) {
@@ -88,11 +91,15 @@ void ensureFileExists(const QString& path) {
         throw RecordFileError(path, withDetail(kReasonCannotOpen, file.errorString()));
 }
 
-// Writes bytes into file's temporary copy and forces them to the disk, leaving the commit to the caller.
-void prepareFile(QSaveFile& file, const QByteArray& bytes) {
-    const QString path = file.fileName();
+QString stagingPath(const QString& path) {
+    return path % kStagingSuffix;
+}
+
+// Commits bytes to the disk under the staging name beside path, leaving the file at path as it was.
+void stageFile(const QString& path, const QByteArray& bytes) {
     if (QFileInfo(path).isDir())
         throw RecordFileError(path, kReasonFolderForFile.toString());
+    QSaveFile file(stagingPath(path));
     if (!file.open(QIODevice::WriteOnly))
         throw RecordFileError(path, withDetail(kReasonCannotCreate, file.errorString()));
     if (file.write(bytes) != bytes.size() || !file.flush())
@@ -100,6 +107,14 @@ void prepareFile(QSaveFile& file, const QByteArray& bytes) {
     // QSaveFile::commit ignores a failed sync; a full disk must show here, before any rename.
     if (::fsync(file.handle()) != 0)
         throw RecordFileError(path, withDetail(kReasonCannotSync, qt_error_string(errno)));
+    if (!file.commit())
+        throw RecordFileError(path, withDetail(kReasonCannotCreate, file.errorString()));
+}
+
+void replaceWithStaged(const QString& path) {
+    const QByteArray staged = QFile::encodeName(stagingPath(path));
+    if (::rename(staged.constData(), QFile::encodeName(path).constData()) != 0)
+        throw RecordFileError(path, withDetail(kReasonCannotReplace, qt_error_string(errno)));
 }
 
 } // namespace
@@ -155,14 +170,21 @@ RecordsAtStartup openRecordFiles(BoardState& state) {
 void writeRecordPair(const QString& folder, const QString& score, const QString& name) {
     if (folder.isEmpty())
         throw RecordFileError(kUnknownFolder.toString(), kReasonNoFolder.toString());
-    std::array<QSaveFile, 2> files{QSaveFile(recordFilePath(folder, kScoreFileName)),
-                                   QSaveFile(recordFilePath(folder, kNameFileName))};
-    prepareFile(files[0], encodeRecordLine(score));
-    prepareFile(files[1], encodeRecordLine(name));
-    // The pair can split only between these two renames.
-    for (QSaveFile& file : files) {
-        if (!file.commit())
-            throw RecordFileError(file.fileName(), withDetail(kReasonCannotReplace, file.errorString()));
+    const std::array paths{recordFilePath(folder, kScoreFileName), recordFilePath(folder, kNameFileName)};
+    try {
+        // A staging file left by a killed writer goes first, so that QSaveFile can give the new one
+        // its name at once, leaving nothing else behind if this writer is killed too.
+        for (const QString& path : paths)
+            QFile::remove(stagingPath(path));
+        stageFile(paths[0], encodeRecordLine(score));
+        stageFile(paths[1], encodeRecordLine(name));
+        // The pair can split only between these two renames, which follow each other at once.
+        for (const QString& path : paths)
+            replaceWithStaged(path);
+    } catch (const RecordFileError&) {
+        for (const QString& path : paths)
+            QFile::remove(stagingPath(path));
+        throw;
     }
 }
 

@@ -59,9 +59,9 @@ struct RecordsAtStartup {
 // files (empty) when missing, checks that the folder takes new files, and reads both files.
 RecordsAtStartup openRecordFiles(BoardState& state);
 
-// Replaces both files in folder with one line each. Both are written and flushed to disk before
-// either replaces its old file, so any failure before that leaves the old pair whole.
-// Throws RecordFileError.
+// Replaces both files in folder with one line each. Both new files are committed to the disk under
+// staging names before two renames, back to back, replace the pair, so any failure before them
+// leaves the old pair whole. Throws RecordFileError.
 void writeRecordPair(const QString& folder, const QString& score, const QString& name);
 
 } // namespace brivadoro
