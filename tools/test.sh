@@ -1,16 +1,24 @@
 #!/usr/bin/env bash
-# Sets Brivadoro up when needed and runs every check, or only the steps named (tools/test.sh asan):
-#   tests  the test suite in build/
+# Sets Brivadoro up when needed and runs every check, or only the steps named (tools/test.sh asan fuzz):
+#   tests  the test suite in build/, the short games in a real window included
 #   asan   the test suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer in build-asan/
 #   fuzz   the fuzz targets of build-asan/, each for a bounded time from its seed corpus
+#   robot  a full five-minute game of build/brivadoro in a real window under Xvfb, played from outside
 # Prints how long each step took; the first failing step ends the run with its status.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 steps=("$@")
-((${#steps[@]})) || steps=(tests asan fuzz)
+((${#steps[@]})) || steps=(tests asan fuzz robot)
 
-# The sanitizer build: clang, so that the fuzz targets can share it.
+timed() {
+    local name=$1 begun=$SECONDS
+    shift
+    "$@"
+    echo "== $name: $((SECONDS - begun)) s"
+}
+
+# The sanitizer build, with clang so that the fuzz targets can share it.
 build_asan() {
     if [ ! -f build-asan/CMakeCache.txt ]; then
         cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
@@ -22,8 +30,12 @@ build_asan() {
 run_step() {
     case $1 in
     tests) ctest --test-dir build --output-on-failure --timeout 600 ;;
-    asan) build_asan && ctest --test-dir build-asan --label-exclude fuzz --output-on-failure --timeout 600 ;;
-    fuzz) build_asan && ctest --test-dir build-asan --label-regex fuzz --parallel 2 --output-on-failure ;;
+    asan) ctest --test-dir build-asan --label-exclude fuzz --output-on-failure --timeout 600 ;;
+    fuzz) ctest --test-dir build-asan --label-regex fuzz --parallel 2 --output-on-failure ;;
+    robot)
+        dbus-run-session -- /usr/bin/python3 tests/e2e/play_full_game.py --program build/brivadoro \
+            --probe build/tests/e2e/ping_probe --screenshots build/tests/e2e/screenshots-full-game
+        ;;
     *)
         echo "Unknown step: $1" >&2
         return 2
@@ -32,11 +44,12 @@ run_step() {
 }
 
 started=$SECONDS
-tools/setup.sh
-echo "== setup: $((SECONDS - started)) s"
+timed setup tools/setup.sh
 for step in "${steps[@]}"; do
-    begun=$SECONDS
-    run_step "$step"
-    echo "== $step: $((SECONDS - begun)) s"
+    if [[ $step == asan || $step == fuzz ]] && [ -z "${asan_built:-}" ]; then
+        timed build-asan build_asan
+        asan_built=yes
+    fi
+    timed "$step" run_step "$step"
 done
 echo "== total: $((SECONDS - started)) s"
