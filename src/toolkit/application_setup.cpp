@@ -6,6 +6,8 @@
 #include <QStyleFactory>
 #include <QTranslator>
 
+#include "toolkit/install_layout.h"
+
 namespace brivadoro {
 
 namespace {
@@ -24,6 +26,8 @@ constexpr std::pair<const char16_t*, const char16_t*> kFontStandIns[]{
 void configureApplication(QApplication& app) {
     QApplication::setApplicationName(u"brivadoro"_qs);
     QApplication::setOrganizationName({});
+    // Ties the window to the installed desktop entry, whose icon the desktop then shows.
+    QApplication::setDesktopFileName(kDesktopFileId.toString());
     QApplication::setStyle(QStyleFactory::create(u"Fusion"_qs));
     // The game alone decides when the program ends; a new game hides its old board while the name
     // box of the next one is the only window.
