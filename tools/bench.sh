@@ -22,4 +22,6 @@ records=$(mktemp -d)
 DISPLAY=$display XDG_DATA_HOME=$records QT_QPA_PLATFORM=xcb build/bench/map_probe 15 \
     "game=$PWD/build/brivadoro" "minimal=$PWD/build/bench/minimal_window,dialog"
 rm -rf "$records"
+
+dbus-run-session -- /usr/bin/python3 bench/idle_cpu.py --program "$PWD/build/brivadoro" 2>/dev/null || status=1
 exit $status

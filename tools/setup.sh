@@ -10,6 +10,7 @@ packages=(
     qt6-qpa-plugins qt6-translations-l10n fonts-liberation2
     libx11-dev xvfb xauth
     desktop-file-utils appstream strace
+    xdotool dbus-daemon at-spi2-core python3-pyatspi imagemagick
 )
 
 missing=()

@@ -1,0 +1,198 @@
+"""Drives the built game in a real window on a private X display, as a player would.
+
+Input goes in only from outside the process, as real X events (xdotool). What the board shows is
+read through the accessibility tree (AT-SPI), the way a screen reader reads it, and screenshots are
+saved for people to look at.
+"""
+
+import os
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+
+import pyatspi
+
+NAME_PROMPT = "Come ti chiami?"
+GREETING_END = " vediamo se sei un vero campione  "
+GOODBYE = "              Ciao a presto."
+CONGRATULATION = 'Ok ho registrato il tuo record, C A M P I O N E"'
+SCORE_PLACE = (64, 72)  # where the score label stands in the board's inner area
+INNER_SIZE = (608, 672)
+
+
+class GameSession:
+    """One run of the program under Xvfb, with its own records folder and accessibility bus."""
+
+    def __init__(self, program, records_home, screenshots=None):
+        self.program = program
+        self.records_home = records_home
+        self.screenshots = screenshots
+        self.processes = []
+        self.game = None
+
+    def __enter__(self):
+        read_end, write_end = os.pipe()
+        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x900x24",
+                                 "-nolisten", "tcp"], pass_fds=[write_end], stderr=subprocess.DEVNULL)
+        self.processes.append(xvfb)
+        os.close(write_end)
+        with os.fdopen(read_end) as display:
+            self.display = ":" + display.readline().strip()
+        os.environ["DISPLAY"] = self.display
+        bus = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
+                               stderr=subprocess.DEVNULL)
+        self.processes.append(bus)
+        time.sleep(0.3)
+        environment = dict(os.environ, XDG_DATA_HOME=self.records_home, QT_QPA_PLATFORM="xcb",
+                           QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+        self.started = time.monotonic()
+        self.game = subprocess.Popen([self.program], env=environment, stderr=subprocess.DEVNULL)
+        return self
+
+    def __exit__(self, *exc):
+        if self.game and self.game.poll() is None:
+            self.game.kill()
+            self.game.wait()
+        for process in reversed(self.processes):
+            process.send_signal(signal.SIGTERM)
+            process.wait()
+
+    # What the screen shows
+
+    def application(self):
+        desktop = pyatspi.Registry.getDesktop(0)
+        for index in range(desktop.childCount):
+            app = desktop.getChildAtIndex(index)
+            if app is not None and app.name == "brivadoro":
+                return app
+        return None
+
+    def windows(self):
+        """The program's shown windows, each as (role, accessible node)."""
+        app = self.application()
+        if app is None:
+            return []
+        shown = []
+        for index in range(app.childCount):
+            window = app.getChildAtIndex(index)
+            if window is not None and window.getState().contains(pyatspi.STATE_SHOWING):
+                shown.append((window.getRoleName(), window))
+        return shown
+
+    def dialog_with_text(self, text):
+        for role, window in self.windows():
+            if role in ("dialog", "alert") and text in labels_of(window):
+                return window
+        return None
+
+    def dialog_with_text_ending(self, end):
+        for role, window in self.windows():
+            if role in ("dialog", "alert") and any(text.endswith(end) for text in labels_of(window)):
+                return window
+        return None
+
+    def board(self):
+        for role, window in self.windows():
+            if role == "frame":
+                return window
+        return None
+
+    def board_inner(self):
+        """The board's inner area as (x, y) of its top-left corner on the screen."""
+        board = self.board()
+        for index in range(board.childCount):
+            child = board.getChildAtIndex(index)
+            if child.getRoleName() == "filler":
+                extents = child.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+                return extents.x, extents.y
+        raise RuntimeError("the board has no inner area")
+
+    def shown_buttons(self):
+        """Every shown button on the board as (caption, (x, y, width, height)) on the screen."""
+        found = []
+        for node in walk(self.board()):
+            if node.getRoleName() == "push button" and node.getState().contains(pyatspi.STATE_SHOWING):
+                extents = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+                found.append((node.name, (extents.x, extents.y, extents.width, extents.height)))
+        return found
+
+    def score(self):
+        """The score label's caption."""
+        inner_x, inner_y = self.board_inner()
+        for node in walk(self.board()):
+            if node.getRoleName() == "label":
+                extents = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+                if (extents.x - inner_x, extents.y - inner_y) == SCORE_PLACE:
+                    return node.name
+        raise RuntimeError("no score label on the board")
+
+    def wait_for(self, what, timeout=10.0, every=0.05):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            try:
+                found = what()
+            except Exception:  # the tree changes while it is read; read it again
+                found = None
+            if found:
+                return found
+            time.sleep(every)
+        raise TimeoutError(f"waited {timeout} s for {getattr(what, '__name__', 'the screen')}")
+
+    # What the player does
+
+    def type(self, text):
+        subprocess.run(["xdotool", "type", "--delay", "30", text], check=True)
+
+    def key(self, *keys):
+        subprocess.run(["xdotool", "key", *keys], check=True)
+
+    def click(self, x, y):
+        subprocess.run(["xdotool", "mousemove", "--sync", str(x), str(y), "click", "1"], check=True)
+
+    def click_inner(self, x, y):
+        inner_x, inner_y = self.board_inner()
+        self.click(inner_x + x, inner_y + y)
+
+    def answer(self, text, *keys, timeout=10.0):
+        """Waits for the box showing text and presses keys (Return by default)."""
+        self.wait_for(lambda: self.dialog_with_text(text), timeout)
+        self.key(*(keys or ("Return",)))
+        self.wait_for(lambda: self.dialog_with_text(text) is None, timeout)
+
+    def screenshot(self, name):
+        if self.screenshots is None:
+            return None
+        os.makedirs(self.screenshots, exist_ok=True)
+        path = os.path.join(self.screenshots, name)
+        board = self.board()
+        crop = []
+        if board is not None:
+            extents = board.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+            crop = ["-crop", f"{extents.width}x{extents.height}+{extents.x}+{extents.y}"]
+        subprocess.run(["import", "-display", self.display, "-window", "root", *crop, path], check=True)
+        return path
+
+    def wait_exit(self, timeout):
+        return self.game.wait(timeout=timeout)
+
+
+def walk(node):
+    if node is None:
+        return
+    yield node
+    for index in range(node.childCount):
+        yield from walk(node.getChildAtIndex(index))
+
+
+def labels_of(window):
+    return [node.name for node in walk(window) if node.getRoleName() == "label"]
+
+
+def program_copy_without_sounds(program):
+    """A copy of the program in a folder of its own, with no suoni folder beside it."""
+    folder = tempfile.mkdtemp(prefix="brivadoro-silent-")
+    copy = os.path.join(folder, os.path.basename(program))
+    shutil.copy2(program, copy)
+    return copy

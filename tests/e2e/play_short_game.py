@@ -1,0 +1,99 @@
+#!/usr/bin/python3
+"""A short game in a real window: the player types a name, hits one right target, leaves with
+Alt+X and closes the goodbye and the congratulation. The program must end with status 0 and the
+record must hold the score the board showed and the typed name."""
+
+import argparse
+import sys
+import tempfile
+import time
+
+from brivadoro_driver import (CONGRATULATION, GOODBYE, GREETING_END, INNER_SIZE, NAME_PROMPT, GameSession,
+                              program_copy_without_sounds)
+
+PLAYER = "Anna"
+WARNING_END = "un numero divisibile per 4"
+LAUNCH_POINT = (590, 655)  # a spot of the board's background where no label stands
+
+
+def clickable_centre(extents, buttons, inner):
+    """The centre of a target when it is in sight and no other button lies over it, else None."""
+    x, y, width, height = extents
+    centre = (x + width // 2, y + height // 2)
+    inner_x, inner_y = inner
+    if not (inner_x <= centre[0] < inner_x + INNER_SIZE[0] and inner_y <= centre[1] < inner_y + INNER_SIZE[1] - 4):
+        return None
+    for _, (ox, oy, ow, oh) in buttons:
+        if (ox, oy, ow, oh) != extents and ox <= centre[0] < ox + ow and oy <= centre[1] < oy + oh:
+            return None
+    return centre
+
+
+def score_after_a_hit(session, timeout=120.0):
+    """Clicks shown multiples of 4 until the board shows a positive score made by a hit."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        buttons = session.shown_buttons()
+        inner = session.board_inner()
+        for caption, extents in buttons:
+            if not caption.isdigit() or int(caption) % 4:
+                continue
+            centre = clickable_centre(extents, buttons, inner)
+            if centre is None:
+                continue
+            session.screenshot("before-the-hit.png")
+            session.click(*centre)
+            time.sleep(0.4)
+            if session.dialog_with_text_ending(WARNING_END):
+                # The target jumped and a wrong one took the click: the warning is answered.
+                session.key("Return")
+                session.wait_for(lambda: session.dialog_with_text_ending(WARNING_END) is None)
+            break
+        score = session.score()
+        if score.startswith(" ") and int(score) > 0:
+            return score
+        time.sleep(0.1)
+    raise TimeoutError("no right target could be hit")
+
+
+def play(program, screenshots):
+    with tempfile.TemporaryDirectory(prefix="brivadoro-records-") as records:
+        with GameSession(program, records, screenshots) as session:
+            session.wait_for(lambda: session.dialog_with_text(NAME_PROMPT), timeout=20)
+            session.type(PLAYER)
+            session.key("Return")
+            session.answer(" " + PLAYER + GREETING_END)
+            session.wait_for(session.board)
+            session.screenshot("board-at-start.png")
+
+            session.click_inner(*LAUNCH_POINT)
+            score = score_after_a_hit(session)
+            session.screenshot("board-in-play.png")
+            print(f"the board shows the score {score!r}")
+
+            session.key("alt+x")
+            session.answer(GOODBYE)
+            session.answer(CONGRATULATION)
+            status = session.wait_exit(timeout=10)
+            assert status == 0, f"the program ended with status {status}"
+
+        with open(f"{records}/brivadoro/aquadrix.txt", "rb") as stored:
+            assert stored.read() == (score + "\r\n").encode(), "the record score is not the score shown"
+        with open(f"{records}/brivadoro/quadrix.txt", "rb") as stored:
+            assert stored.read() == (PLAYER + "\r\n").encode(), "the record holder is not the player"
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--screenshots")
+    parser.add_argument("--without-sounds", action="store_true", help="run a copy with no suoni folder")
+    arguments = parser.parse_args()
+    program = program_copy_without_sounds(arguments.program) if arguments.without_sounds else arguments.program
+    play(program, arguments.screenshots)
+    print("1 passed, 0 failed")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
