@@ -43,7 +43,6 @@ struct EndingGame {
     }
 };
 
-
 } // namespace
 
 class EndOfGameTest : public QObject {
