@@ -19,7 +19,7 @@ inline QString recordFilePath(const QString& folder, QStringView fileName) {
 }
 
 // The most of a record file that is ever read: more than any name a person types.
-inline constexpr qsizetype kRecordReadLimit = 64 * 1024;
+inline constexpr qsizetype kRecordReadLimit = qsizetype{64} * 1024;
 
 // A record file or folder that could not be used: which one, and why, in Italian.
 class RecordFileError : public std::runtime_error {

@@ -28,7 +28,7 @@ QStringView fileName(SoundEffect effect) {
 } // namespace
 
 QString soundPath(const QString& programFolder, SoundEffect effect) {
-    const QString besideProgram = programFolder % kSoundFolder % fileName(effect);
+    QString besideProgram = programFolder % kSoundFolder % fileName(effect);
     if (QFileInfo::exists(besideProgram))
         return besideProgram;
     const QString installed =

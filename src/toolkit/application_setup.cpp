@@ -1,5 +1,8 @@
 #include "application_setup.h"
 
+#include <array>
+#include <utility>
+
 #include <QApplication>
 #include <QFont>
 #include <QLibraryInfo>
@@ -14,12 +17,12 @@ namespace {
 
 // The board's fonts have no Linux namesakes; these metric-compatible faces keep every caption
 // within its stored size.
-constexpr std::pair<const char16_t*, const char16_t*> kFontStandIns[]{
+constexpr std::array<std::pair<const char16_t*, const char16_t*>, 4> kFontStandIns{{
     {u"MS Sans Serif", u"Liberation Sans"},
     {u"Arial", u"Liberation Sans"},
     {u"Arial Black", u"Liberation Sans"},
     {u"Times New Roman", u"Liberation Serif"},
-};
+}};
 
 } // namespace
 
