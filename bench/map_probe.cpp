@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -41,8 +42,8 @@ bool runOnce(Display* display, Program& program) {
     const pid_t pid = fork();
     if (pid == 0) {
         std::vector<char*> args;
-        for (std::string& arg : program.argv)
-            args.push_back(arg.data());
+        std::transform(program.argv.begin(), program.argv.end(), std::back_inserter(args),
+                       [](std::string& arg) { return arg.data(); });
         args.push_back(nullptr);
         execv(args[0], args.data());
         _exit(127);
@@ -51,7 +52,7 @@ bool runOnce(Display* display, Program& program) {
     while (!mapped) {
         XEvent event;
         XNextEvent(display, &event);
-        mapped = event.type == MapNotify && !event.xmap.override_redirect;
+        mapped = event.type == MapNotify && event.xmap.override_redirect == False;
     }
     const double ms =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <vector>
@@ -36,9 +37,10 @@ public:
     bool report(const char* name, Figure figure, double limitMs) {
         const double value = figure == Figure::Median ? at(0.5) : figure == Figure::P99 ? at(0.99) : at(1.0);
         const bool within = value < limitMs;
-        char verdict[64];
-        std::snprintf(verdict, sizeof verdict, "  limit %.2f ms %s\n", limitMs, within ? "ok" : "OVER");
-        print(name, verdict);
+        std::array<char, 64> verdict{};
+        std::snprintf(verdict.data(), verdict.size(), "  limit %.2f ms %s\n", limitMs,
+                      within ? "ok" : "OVER");
+        print(name, verdict.data());
         return within;
     }
 

@@ -61,11 +61,11 @@ BoardLabel::BoardLabel(const ControlDesign& design, QWidget* parent)
     : QLabel(parent), autoSize_((design.flags & LabelFlag::AutoSize) != 0) {
     applyCommon(*this, design);
     setTextFormat(Qt::PlainText);
-    if (design.flags & LabelFlag::Centred)
+    if ((design.flags & LabelFlag::Centred) != 0)
         setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     else
         setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    if (design.flags & LabelFlag::Border) {
+    if ((design.flags & LabelFlag::Border) != 0) {
         setFrameShape(QFrame::Box);
         setFrameShadow(QFrame::Plain);
         setLineWidth(1);

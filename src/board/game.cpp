@@ -5,7 +5,7 @@
 
 namespace brivadoro {
 
-Game::Game(Services services, QObject* parent)
+Game::Game(const Services& services, QObject* parent)
     : QObject(parent), services_(services), boundary_(services.dialogs, services.program) {}
 
 Game::~Game() = default;

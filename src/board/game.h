@@ -18,7 +18,7 @@ namespace brivadoro {
 class Game final : public QObject {
     Q_OBJECT
 public:
-    explicit Game(Services services, QObject* parent = nullptr);
+    explicit Game(const Services& services, QObject* parent = nullptr);
     ~Game() override;
 
     // Starts the game as the program starts: the board is created, loaded and shown.

@@ -25,14 +25,16 @@ struct StartNumber {
 };
 
 constexpr std::array kStartNumbers{
-    StartNumber{TargetId::disparicmd, 100, 1, false}, StartNumber{TargetId::disparicmd1, 100, 2, false},
+    StartNumber{TargetId::disparicmd, 100, 1, false},  StartNumber{TargetId::disparicmd1, 100, 2, false},
     StartNumber{TargetId::disparicmd2, 100, 3, false}, StartNumber{TargetId::paricmd, 100, 0, false},
     StartNumber{TargetId::paricmd1, 150, 0, false},    StartNumber{TargetId::paricmd2, 100, 0, true},
 };
 
 } // namespace
 
-void Game::Form_Initialize() { cmdNext_Click(); }
+void Game::Form_Initialize() {
+    cmdNext_Click();
+}
 
 void Game::Form_Load() {
     // The window is built once the name box and the greeting are answered: nothing of it can be seen
@@ -52,7 +54,8 @@ void Game::Form_Load() {
     board_->lblpunti().setCaption(records.score);
     board_->lblnome().setCaption(records.name);
     state_.secondsLeft = Int16::rounded(state_.clockSeconds + kSecondsPerGame);
-    board_->lblconto().setCaption(clockDisplayText(state_.clockHours, state_.clockMinutes, state_.clockSeconds));
+    board_->lblconto().setCaption(
+        clockDisplayText(state_.clockHours, state_.clockMinutes, state_.clockSeconds));
     cmdNext_Click();
 }
 
@@ -60,7 +63,8 @@ void Game::Form_Activate() {
     Int16 previous;
     for (const StartNumber& row : kStartNumbers) {
         services_.random.reseed(row.reseedWithPrevious ? previous.value() : 0);
-        const Int16 number = Int16::floored(double(services_.random.draw()) * row.range + 1) * 4 + row.remainder;
+        const Int16 number =
+            Int16::floored(double(services_.random.draw()) * row.range + 1) * 4 + row.remainder;
         board().target(row.target).setCaption(decimalText(number));
         previous = number;
     }

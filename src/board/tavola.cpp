@@ -1,6 +1,7 @@
 #include "tavola.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include <QCloseEvent>
@@ -47,9 +48,9 @@ struct BoardPointers {
     }
 };
 
-BoardSurface::BoardSurface(const QCursor& pointer, QWidget* parent)
+BoardSurface::BoardSurface(QCursor pointer, QWidget* parent)
     : QWidget(parent), backdrop_(BoardScale::kInnerWidth, BoardScale::kInnerHeight, QImage::Format_RGB32),
-      boardCursor_(pointer) {
+      boardCursor_(std::move(pointer)) {
     setFixedSize(backdrop_.size());
     backdrop_.fill(toQColor(kPlatformFace));
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -137,9 +138,9 @@ void Tavola::createControls(const BoardPointers& pointers) {
             break;
         }
         case ControlKind::Label: {
-            auto* label = new BoardLabel(design, surface_);
-            labels_.insert(label->objectName(), label);
-            widget = label;
+            auto* boardLabel = new BoardLabel(design, surface_);
+            labels_.insert(boardLabel->objectName(), boardLabel);
+            widget = boardLabel;
             break;
         }
         }
@@ -147,7 +148,15 @@ void Tavola::createControls(const BoardPointers& pointers) {
             widget->setCursor(pointers(design.pointer));
         tabOrder.emplace_back(design.tabIndex, widget);
     }
+    arrangeButtons(buttons, pointers);
 
+    std::stable_sort(tabOrder.begin(), tabOrder.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 1; i < tabOrder.size(); ++i)
+        QWidget::setTabOrder(tabOrder[i - 1].second, tabOrder[i].second);
+}
+
+void Tavola::arrangeButtons(const std::vector<BoardButton*>& buttons, const BoardPointers& pointers) {
     // Buttons lie above every label, whatever the order of creation.
     for (BoardButton* button : buttons) {
         button->raise();
@@ -170,10 +179,6 @@ void Tavola::createControls(const BoardPointers& pointers) {
     // Disabled, yet its clicks reach the board, which launches the targets.
     cmdNext_->setAttribute(Qt::WA_TransparentForMouseEvents);
     surface_->setPassThroughPointer(cmdNext_, pointers.standardIcon);
-
-    std::stable_sort(tabOrder.begin(), tabOrder.end(), [](auto& a, auto& b) { return a.first < b.first; });
-    for (std::size_t i = 1; i < tabOrder.size(); ++i)
-        QWidget::setTabOrder(tabOrder[i - 1].second, tabOrder[i].second);
 }
 
 void Tavola::createMenus() {
@@ -198,7 +203,7 @@ void Tavola::createMenus() {
     }
 }
 
-BoardLabel& Tavola::label(QStringView name) const {
+BoardLabel& Tavola::label(QStringView name) {
     return *labels_.value(name.toString());
 }
 

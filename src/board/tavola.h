@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <vector>
 
 #include <QHash>
 #include <QImage>
@@ -23,7 +24,7 @@ inline constexpr std::array kAllTargets{TargetId::paricmd,    TargetId::paricmd1
 class BoardSurface final : public QWidget {
     Q_OBJECT
 public:
-    BoardSurface(const QCursor& pointer, QWidget* parent);
+    BoardSurface(QCursor pointer, QWidget* parent);
 
     [[nodiscard]] const QImage& backdrop() const { return backdrop_; }
     QImage& backdrop() { return backdrop_; }
@@ -58,15 +59,15 @@ public:
     BoardButton& target(TargetId id) { return *targets_[std::size_t(id)]; }
     BoardButton& cmdExit() { return *cmdExit_; }
     BoardButton& cmdNext() { return *cmdNext_; }
-    BoardLabel& label(QStringView name) const;
-    BoardLabel& Punteggio() const { return label(u"Punteggio"); }
-    BoardLabel& lblconto() const { return label(u"lblconto"); }
-    BoardLabel& lblnome() const { return label(u"lblnome"); }
-    BoardLabel& lblnome1() const { return label(u"lblnome1"); }
-    BoardLabel& lblpunti() const { return label(u"lblpunti"); }
-    BoardLabel& lblMessage() const { return label(u"lblMessage"); }
-    BoardLabel& lblNum1() const { return label(u"lblNum1"); }
-    BoardLabel& lblNum2() const { return label(u"lblNum2"); }
+    BoardLabel& label(QStringView name);
+    BoardLabel& Punteggio() { return label(u"Punteggio"); }
+    BoardLabel& lblconto() { return label(u"lblconto"); }
+    BoardLabel& lblnome() { return label(u"lblnome"); }
+    BoardLabel& lblnome1() { return label(u"lblnome1"); }
+    BoardLabel& lblpunti() { return label(u"lblpunti"); }
+    BoardLabel& lblMessage() { return label(u"lblMessage"); }
+    BoardLabel& lblNum1() { return label(u"lblNum1"); }
+    BoardLabel& lblNum2() { return label(u"lblNum2"); }
     BoardTimer& Timer1() { return *timer1_; }
     BoardTimer& Timer2() { return *timer2_; }
     BoardSurface& surface() { return *surface_; }
@@ -76,8 +77,8 @@ public:
 
     [[nodiscard]] const BoardScale& scale() const { return scale_; }
     // Target positions in the board's current scale; a position set on a hidden target holds.
-    [[nodiscard]] float targetLeft(TargetId id) const { return positions_[std::size_t(id)].x(); }
-    [[nodiscard]] float targetTop(TargetId id) const { return positions_[std::size_t(id)].y(); }
+    [[nodiscard]] float targetLeft(TargetId id) const { return float(positions_[std::size_t(id)].x()); }
+    [[nodiscard]] float targetTop(TargetId id) const { return float(positions_[std::size_t(id)].y()); }
     void setTargetLeft(TargetId id, float left);
     void setTargetTop(TargetId id, float top);
 
@@ -96,6 +97,8 @@ protected:
 
 private:
     void createControls(const BoardPointers& pointers);
+    // Raises the buttons, indexes and connects the targets, and gives Exit and Next their pictures.
+    void arrangeButtons(const std::vector<BoardButton*>& buttons, const BoardPointers& pointers);
     void createMenus();
     void placeTarget(TargetId id);
 

@@ -25,7 +25,9 @@ void Game::Next_Click() {
     showBoard();
 }
 
-void Game::closeBox() { services_.program.endProgram(kClosedStatus); }
+void Game::closeBox() {
+    services_.program.endProgram(kClosedStatus);
+}
 
 void Game::unloadBoard() {
     // This command still runs inside a signal of the old window's menu, so the window is deleted

@@ -85,9 +85,8 @@ double recordValue(QStringView text) {
     for (const QChar c : text) {
         if (isSkippedInNumber(c))
             continue;
-        if (signAllowed && (c == u'+' || c == u'-')) {
-            signAllowed = false;
-        } else if (isDigit(c)) {
+        // A sign only leads; after a sign or a digit, none may follow.
+        if ((signAllowed && (c == u'+' || c == u'-')) || isDigit(c)) {
             signAllowed = false;
         } else if (pointAllowed && c == u'.') {
             signAllowed = false;

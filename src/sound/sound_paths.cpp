@@ -1,7 +1,11 @@
 #include "sound_paths.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QStringBuilder>
+
+#include "toolkit/install_layout.h"
 
 namespace brivadoro {
 
@@ -24,7 +28,12 @@ QStringView fileName(SoundEffect effect) {
 } // namespace
 
 QString soundPath(const QString& programFolder, SoundEffect effect) {
-    return programFolder % kSoundFolder % fileName(effect);
+    QString besideProgram = programFolder % kSoundFolder % fileName(effect);
+    if (QFileInfo::exists(besideProgram))
+        return besideProgram;
+    const QString installed =
+        QDir::cleanPath(programFolder % u'/' % kInstalledSoundFolder % u'/' % fileName(effect));
+    return QFileInfo::exists(installed) ? installed : besideProgram;
 }
 
 QString soundPath(SoundEffect effect) {

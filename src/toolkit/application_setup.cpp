@@ -1,10 +1,15 @@
 #include "application_setup.h"
 
+#include <array>
+#include <utility>
+
 #include <QApplication>
 #include <QFont>
 #include <QLibraryInfo>
 #include <QStyleFactory>
 #include <QTranslator>
+
+#include "toolkit/install_layout.h"
 
 namespace brivadoro {
 
@@ -12,18 +17,20 @@ namespace {
 
 // The board's fonts have no Linux namesakes; these metric-compatible faces keep every caption
 // within its stored size.
-constexpr std::pair<const char16_t*, const char16_t*> kFontStandIns[]{
+constexpr std::array<std::pair<const char16_t*, const char16_t*>, 4> kFontStandIns{{
     {u"MS Sans Serif", u"Liberation Sans"},
     {u"Arial", u"Liberation Sans"},
     {u"Arial Black", u"Liberation Sans"},
     {u"Times New Roman", u"Liberation Serif"},
-};
+}};
 
 } // namespace
 
 void configureApplication(QApplication& app) {
     QApplication::setApplicationName(u"brivadoro"_qs);
     QApplication::setOrganizationName({});
+    // Ties the window to the installed desktop entry, whose icon the desktop then shows.
+    QApplication::setDesktopFileName(kDesktopFileId.toString());
     QApplication::setStyle(QStyleFactory::create(u"Fusion"_qs));
     // The game alone decides when the program ends; a new game hides its old board while the name
     // box of the next one is the only window.

@@ -21,6 +21,8 @@ public:
     static constexpr int max = std::numeric_limits<std::int16_t>::max();
 
     constexpr Int16() = default;
+    // Implicit, so that plain numbers mix with Int16 as with any integer; out of range still throws.
+    // cppcheck-suppress noExplicitConstructor
     constexpr Int16(int value) : value_(checked(value)) {} // NOLINT(google-explicit-constructor)
 
     // The nearest integer, halves to even, as a float or double is stored into a 16-bit variable.
@@ -45,7 +47,8 @@ public:
     friend constexpr Int16 operator-(Int16 a, Int16 b) { return a -= b; }
     friend constexpr Int16 operator*(Int16 a, Int16 b) { return Int16(a.value_ * b.value_); }
     friend constexpr bool operator==(Int16 a, Int16 b) = default;
-    friend constexpr auto operator<=>(Int16 a, Int16 b) = default;
+    // clang-tidy 14 takes the comparison with 0 that the compiler writes here for a null pointer.
+    friend constexpr auto operator<=>(Int16 a, Int16 b) = default; // NOLINT(modernize-use-nullptr)
 
 private:
     static constexpr std::int16_t checked(int value) {

@@ -75,7 +75,7 @@ void StartUpTest::startUpAsksGreetsAndPreparesAGame() {
     // Three questions, each after a reseed from the clock.
     const auto clockReseeds =
         std::count_if(world.random.events.begin(), world.random.events.end(),
-                      [](auto& e) { return e.kind == ScriptedRandom::Event::Kind::ReseedFromClock; });
+                      [](const auto& e) { return e.kind == ScriptedRandom::Event::Kind::ReseedFromClock; });
     QCOMPARE(clockReseeds, 3);
 }
 

@@ -42,7 +42,7 @@ int main(int argc, char* argv[]) {
         if (auto* input = qobject_cast<QInputDialog*>(modal))
             input->accept();
         auto* box = qobject_cast<QMessageBox*>(modal);
-        if (box && box->text() != kWarning)
+        if (box != nullptr && box->text() != kWarning)
             box->defaultButton()->click();
     });
     player.start(kPlayerReactionMs);

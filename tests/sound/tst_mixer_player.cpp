@@ -1,6 +1,5 @@
 #include <memory>
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -33,25 +32,8 @@ class MixerPlayerTest : public QObject {
 private slots:
     void initTestCase() { testing::configureTestApplication(); }
 
-    void soundPathsLieInTheSuoniFolder_data();
-    void soundPathsLieInTheSuoniFolder();
     void everyPlayReturnsAtOnceWhateverTheFile();
 };
-
-void MixerPlayerTest::soundPathsLieInTheSuoniFolder_data() {
-    QTest::addColumn<SoundEffect>("effect");
-    QTest::addColumn<QString>("file");
-    QTest::newRow("shot") << SoundEffect::Shot << u"/suoni/sparo.wav"_qs;
-    QTest::newRow("explosion") << SoundEffect::Explosion << u"/suoni/esplosi.wav"_qs;
-    QTest::newRow("laser") << SoundEffect::Laser << u"/suoni/laser.wav"_qs;
-}
-
-void MixerPlayerTest::soundPathsLieInTheSuoniFolder() {
-    QFETCH(SoundEffect, effect);
-    QFETCH(QString, file);
-    QCOMPARE(soundPath(u"/opt/brivadoro"_qs, effect), u"/opt/brivadoro"_qs + file);
-    QCOMPARE(soundPath(effect), QCoreApplication::applicationDirPath() + file);
-}
 
 // Real files, broken files, a missing file and a missing folder: each play returns at once, the
 // unplayable ones are silent, and neither playing nor closing the device hangs.

@@ -5,26 +5,26 @@ namespace brivadoro::testing {
 BoxAnswer ScriptedDialogs::next(int fallbackButton) {
     if (script_.empty())
         return {fallbackButton, {}, {}};
-    BoxAnswer answer = std::move(script_.front());
+    BoxAnswer reply = std::move(script_.front());
     script_.pop_front();
-    return answer;
+    return reply;
 }
 
 int ScriptedDialogs::messageBox(const QString& text, int style, const QString& title) {
     shown.push_back({ShownBox::Kind::Message, text, style, title.isEmpty() ? kAppTitle.toString() : title});
     const bool yesNo = (style & 0x0F) == MessageStyle::YesNo;
-    BoxAnswer answer = next(yesNo ? MessageAnswer::No : MessageAnswer::Ok);
-    if (answer.whileOpen)
-        answer.whileOpen();
-    return answer.button;
+    BoxAnswer reply = next(yesNo ? MessageAnswer::No : MessageAnswer::Ok);
+    if (reply.whileOpen)
+        reply.whileOpen();
+    return reply.button;
 }
 
 QString ScriptedDialogs::inputBox(const QString& prompt) {
     shown.push_back({ShownBox::Kind::Input, prompt, 0, kAppTitle.toString()});
-    BoxAnswer answer = next(MessageAnswer::Ok);
-    if (answer.whileOpen)
-        answer.whileOpen();
-    return answer.text;
+    BoxAnswer reply = next(MessageAnswer::Ok);
+    if (reply.whileOpen)
+        reply.whileOpen();
+    return reply.text;
 }
 
 float ScriptedRandom::draw() {

@@ -13,6 +13,8 @@ struct LoadedGame {
     Tavola& board = loadQuietly();
 
 private:
+    // Used by board's initialiser above, which cppcheck does not follow.
+    // cppcheck-suppress unusedPrivateFunction
     Tavola& loadQuietly() {
         Tavola& loaded = game.board();
         world.forget();

@@ -20,7 +20,7 @@ inline constexpr std::array<QStringView, kAllTargets.size()> kTargetNames{
     u"paricmd", u"paricmd1", u"paricmd2", u"disparicmd", u"disparicmd1", u"disparicmd2"};
 
 inline TargetId targetNamed(QStringView name) {
-    const auto found = std::find(kTargetNames.begin(), kTargetNames.end(), name);
+    const auto* const found = std::find(kTargetNames.begin(), kTargetNames.end(), name);
     return kAllTargets[std::size_t(found - kTargetNames.begin()) % kAllTargets.size()];
 }
 

@@ -20,7 +20,7 @@ struct MoveRule {
     const char* draws;
     const char* visibility;
 };
-constexpr MoveRule kMoveRules[]{
+constexpr std::array<MoveRule, 6> kMoveRules{{
     {"disparicmd:L450 disparicmd:T1100 paricmd1:L300 paricmd:T600", "SHSUHH"},
     {"paricmd:L800 paricmd:T800 paricmd1:L300 paricmd1:T300 disparicmd1:N", "SSUUSS"},
     {"paricmd2:T150 paricmd1:T300 disparicmd1:T300 disparicmd2:T150 disparicmd2:L50 disparicmd:N", "HHUHSS"},
@@ -29,7 +29,7 @@ constexpr MoveRule kMoveRules[]{
     {"paricmd:T200 paricmd2:T30 disparicmd:T900 disparicmd1:T70 disparicmd2:T250 disparicmd1:L300 "
      "disparicmd2:N",
      "UHUUHS"},
-};
+}};
 
 // A wrong target's new number 4k + c, k from 1 to K, and its field's value before the tick.
 struct Renumbering {
@@ -69,7 +69,7 @@ float stepDraw(Draws draws, int step) {
 float moveDraw(Draws draws, int move) {
     if (draws == Draws::Spread)
         return float((move - 0.5) / 6);
-    float r = float((draws == Draws::Zero ? move - 1 : move) / 6.0);
+    auto r = float((draws == Draws::Zero ? move - 1 : move) / 6.0);
     if (draws == Draws::Zero) {
         while (std::floor(6.0 * r) < move - 1)
             r = std::nextafter(r, 1.0F);
@@ -113,7 +113,7 @@ Expectation expectationOf(const MoveRule& rule, int move, Draws draws) {
     const QStringList steps = QString::fromLatin1(rule.draws).split(u' ');
     for (int i = 0; i < steps.size(); ++i) {
         const QStringList parts = steps[i].split(u':');
-        const std::size_t target = std::size_t(targetNamed(parts[0]));
+        const auto target = std::size_t(targetNamed(parts[0]));
         const QChar what = parts[1][0];
         const QStringList rangeAndOffset = parts[1].mid(1).split(u'+');
         const float r = stepDraw(draws, i);

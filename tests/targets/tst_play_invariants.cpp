@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <random>
 
 #include <QTest>
@@ -29,10 +31,8 @@ public:
         Tavola& board = game_.board();
         const unsigned pick = dice_() % 10;
         std::vector<TargetId> shown;
-        for (TargetId id : kAllTargets) {
-            if (!board.target(id).isHidden())
-                shown.push_back(id);
-        }
+        std::copy_if(kAllTargets.begin(), kAllTargets.end(), std::back_inserter(shown),
+                     [&board](TargetId id) { return !board.target(id).isHidden(); });
         if (pick == 0) {
             emit board.boardClicked();
             return Event::Launch;
@@ -97,8 +97,8 @@ void PlayInvariantsTest::rulesHoldOverLongPlay() {
         QCOMPARE(world.sound.played.size(), soundsBefore + (event == Event::Tick ? 0 : 1));
         if (event != Event::Tick)
             QVERIFY(world.sound.played.back().endsWith(soundOf(event)));
-        hits += event == Event::Hit;
-        misses += event == Event::Miss;
+        hits += event == Event::Hit ? 1 : 0;
+        misses += event == Event::Miss ? 1 : 0;
         if (event == Event::Hit || event == Event::Miss)
             last = event;
 

@@ -240,7 +240,7 @@ void ToolkitTest::inputBoxKeepsBlanksAndCancelGivesEmpty() {
     QtDialogs dialogs;
     whenBoxOpens([](QWidget* box) {
         QCOMPARE(box->windowTitle(), u"Brivadoro");
-        QLineEdit* edit = box->findChild<QLineEdit*>();
+        auto* edit = box->findChild<QLineEdit*>();
         QVERIFY(edit && edit->text().isEmpty());
         QTest::keyClicks(edit, u"  Anna "_qs);
         QTest::keyClick(edit, Qt::Key_Return);

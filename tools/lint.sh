@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Static checks over Brivadoro's own sources; any finding fails. `tools/lint.sh [check...]` runs the
+# named checks, all of them when none is named:
+#   format    clang-format --dry-run --Werror, and no source file over 400 lines
+#   cppcheck  cppcheck's warning, style, performance and portability checks
+#   tidy      clang-tidy with the checked-in .clang-tidy files, over every translation unit
+# cppcheck and clang-tidy read the configured build folder, $BUILD_DIR or build/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${BUILD_DIR:-build}
+jobs=$(nproc)
+mapfile -t units < <(git ls-files '*.cpp')
+mapfile -t headers < <(git ls-files '*.h')
+
+format() {
+    clang-format --dry-run --Werror "${units[@]}" "${headers[@]}"
+    local long
+    long=$(git ls-files '*.cpp' '*.h' '*.in' '*.py' '*.sh' 'CMakeLists.txt' '*/CMakeLists.txt' |
+        xargs wc -l | awk '$2 != "total" && $1 > 400')
+    if [ -n "$long" ]; then
+        echo "Files over 400 lines:"$'\n'"$long" >&2
+        return 1
+    fi
+}
+
+cppcheck() {
+    command cppcheck --quiet --error-exitcode=1 --std=c++20 --library=qt -j "$jobs" \
+        --enable=warning,style,performance,portability --inline-suppr --suppress=missingIncludeSystem \
+        --template='{file}:{line}: {severity}: {message} [{id}]' \
+        -I src -I "$build/src" -I tests "${units[@]}"
+}
+
+tidy() {
+    [ -f "$build/compile_commands.json" ] || {
+        echo "No $build/compile_commands.json: configure and build first (tools/setup.sh)." >&2
+        return 1
+    }
+    local log status=0
+    log=$(mktemp)
+    printf '%s\n' "${units[@]}" | xargs -P "$jobs" -n 4 clang-tidy -p "$build" --quiet >"$log" 2>&1 || status=$?
+    grep -v '^[0-9]* warnings\? generated\.$' "$log" || true
+    rm -f "$log"
+    return "$status"
+}
+
+checks=("$@")
+((${#checks[@]})) || checks=(format cppcheck tidy)
+for check in "${checks[@]}"; do
+    case $check in
+    format | cppcheck | tidy) "$check" ;;
+    *)
+        echo "Unknown check: $check (format, cppcheck or tidy)" >&2
+        exit 2
+        ;;
+    esac
+done
