@@ -22,7 +22,7 @@ inline QString recordFilePath(const QString& folder, QStringView fileName) {
 inline constexpr qsizetype kLongestName = 32767;
 // The most of a record file that is ever read: more than any line the game writes, whose longest is
 // the longest name, at up to three UTF-8 bytes a unit, and its line end.
-inline constexpr qsizetype kRecordReadLimit = 128 * 1024;
+inline constexpr qsizetype kRecordReadLimit = qsizetype{128} * 1024;
 static_assert(kRecordReadLimit >= 3 * kLongestName + 2);
 
 // A record file or folder that could not be used: which one, and why, in Italian.

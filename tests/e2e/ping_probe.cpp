@@ -7,8 +7,9 @@
 #include <X11/Xlib.h>
 
 #include <poll.h>
-#include <signal.h>
-#include <time.h>
+
+#include <csignal>
+#include <ctime>
 
 #include <algorithm>
 #include <cstdio>
@@ -53,11 +54,11 @@ Window largestWindowOf(Display* display, long pid) {
     Window* children = nullptr;
     unsigned count = 0;
     Window best = None;
-    long bestArea = 0;
-    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
+    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) != 0) {
+        long bestArea = 0;
         for (unsigned i = 0; i < count; ++i) {
             XWindowAttributes attributes{};
-            if (!XGetWindowAttributes(display, children[i], &attributes) ||
+            if (XGetWindowAttributes(display, children[i], &attributes) == 0 ||
                 attributes.map_state != IsViewable || cardinal(display, children[i], pidAtom) != pid)
                 continue;
             const long area = long(attributes.width) * attributes.height;
@@ -88,7 +89,7 @@ int ignoreError(Display* /*display*/, XErrorEvent* /*error*/) {
 bool awaitAnswer(Display* display, Atom protocols, Atom ping, long serial, const sigset_t& stopping) {
     const double deadline = now() + kGiveUpMs / 1000.0;
     while (now() < deadline && !stopAsked(stopping)) {
-        while (XPending(display)) {
+        while (XPending(display) != 0) {
             XEvent event;
             XNextEvent(display, &event);
             const XClientMessageEvent& message = event.xclient;

@@ -23,7 +23,7 @@ constexpr int kStartMs = 10'000;
 // The number of the cycled record whose line the bytes are; -1 when they are no whole line of any.
 qsizetype recordNumber(const QByteArray& bytes, bool name) {
     const auto records = cycledRecords();
-    const auto found = std::find_if(records.begin(), records.end(), [&](const auto& record) {
+    const auto* const found = std::find_if(records.begin(), records.end(), [&](const auto& record) {
         return encodeRecordLine(name ? record.second : record.first) == bytes;
     });
     return found == records.end() ? -1 : found - records.begin();
