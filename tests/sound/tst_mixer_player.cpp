@@ -1,4 +1,5 @@
 #include <memory>
+#include <string_view>
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -11,6 +12,7 @@
 #include "support/test_main.h"
 
 using namespace brivadoro;
+using namespace std::literals;
 
 namespace {
 
@@ -52,15 +54,16 @@ void MixerPlayerTest::everyPlayReturnsAtOnceWhateverTheFile() {
         return file.fileName();
     };
     // A format chunk of no channels and no bits, and a data chunk said to run far past the end.
-    constexpr char kImpossibleFormat[] = "RIFF\x24\0\0\0WAVEfmt \x10\0\0\0\x01\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0"
-                                         "data\xff\xff\xff\x7f\0\0";
+    constexpr std::string_view kImpossibleFormat =
+        "RIFF\x24\0\0\0WAVEfmt \x10\0\0\0\x01\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0"
+        "data\xff\xff\xff\x7f\0\0"sv;
     const QStringList paths{
         soundPath(folder, SoundEffect::Shot),
         soundPath(folder, SoundEffect::Explosion),
         soundPath(folder, SoundEffect::Laser),
         scratchFile(u"header-without-format.wav"_qs, QByteArrayView("RIFF\x10\0\0\0WAVEjunk", 16)),
         scratchFile(u"impossible-format.wav"_qs,
-                    QByteArrayView(kImpossibleFormat, sizeof kImpossibleFormat - 1)),
+                    QByteArrayView(kImpossibleFormat.data(), qsizetype(kImpossibleFormat.size()))),
         scratchFile(u"cut-short.wav"_qs, QByteArrayView(wholeWav).first(100)),
         scratchFile(u"empty.wav"_qs, {}),
         scratchFile(u"text/suoni/laser.wav"_qs, "Questo non e' un suono.\n"),
