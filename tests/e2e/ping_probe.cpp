@@ -53,8 +53,8 @@ Window largestWindowOf(Display* display, long pid) {
     Window* children = nullptr;
     unsigned count = 0;
     Window best = None;
-    long bestArea = 0;
     if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
+        long bestArea = 0;
         for (unsigned i = 0; i < count; ++i) {
             XWindowAttributes attributes{};
             if (!XGetWindowAttributes(display, children[i], &attributes) ||

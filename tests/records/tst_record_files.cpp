@@ -170,7 +170,7 @@ void RecordFilesTest::folderFollowsTheBaseDirectoryRules_data() {
     QTest::addColumn<QString>("dataHome");
     QTest::addColumn<QString>("home");
     QTest::addColumn<QString>("folder");
-    const QString unset;
+    const QString unset = QString();
     QTest::newRow("XDG_DATA_HOME") << u"@/data"_qs << u"@"_qs << u"@/data/brivadoro/"_qs;
     QTest::newRow("XDG_DATA_HOME not there yet") << u"@/new/data"_qs << unset << u"@/new/data/brivadoro/"_qs;
     QTest::newRow("XDG_DATA_HOME unset") << unset << u"@"_qs << u"@/.local/share/brivadoro/"_qs;
