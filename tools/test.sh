@@ -29,7 +29,7 @@ build_asan() {
 
 run_step() {
     case $1 in
-    tests) ctest --test-dir build --output-on-failure --timeout 600 ;;
+    tests) ctest --test-dir build --output-on-failure --timeout 600 ${TEST_EXCLUDE:+--exclude-regex "$TEST_EXCLUDE"} ;;
     asan) ctest --test-dir build-asan --label-exclude fuzz --output-on-failure --timeout 600 ;;
     fuzz) ctest --test-dir build-asan --label-regex fuzz --parallel 2 --output-on-failure ;;
     robot)

@@ -13,8 +13,8 @@ class RecordFolder {
 public:
     RecordFolder() { qputenv("XDG_DATA_HOME", home_.path().toUtf8()); }
     ~RecordFolder() {
-        for (const QString& readOnlyFolder : readOnly_)
-            QFile::setPermissions(readOnlyFolder, kReadOnly | QFile::WriteOwner);
+        for (const QString& lockedFolder : readOnly_)
+            QFile::setPermissions(lockedFolder, kReadOnly | QFile::WriteOwner);
     }
     RecordFolder(const RecordFolder&) = delete;
     RecordFolder& operator=(const RecordFolder&) = delete;
