@@ -169,6 +169,28 @@ bool awaitAnswer(Display* display, Atom protocols, Atom ping, long serial, const
     return false;
 }
 
+void sendPing(Display* display, Window target, Atom protocols, Atom ping, long serial) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = target;
+    event.xclient.message_type = protocols;
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = long(ping);
+    event.xclient.data.l[1] = serial;
+    event.xclient.data.l[2] = long(target);
+    XSendEvent(display, target, False, NoEventMask, &event);
+    XFlush(display);
+}
+
+struct SlowAnswer {
+    double sent;
+    double ms;
+    double ranMs;
+    double queuedMs;
+    double idleShare;
+    std::string firstLook;
+};
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -199,31 +221,14 @@ int main(int argc, char* argv[]) {
     const Atom protocols = XInternAtom(display, "WM_PROTOCOLS", False);
     const Atom ping = XInternAtom(display, "_NET_WM_PING", False);
 
-    struct Slow {
-        double sent;
-        double ms;
-        double ranMs;
-        double queuedMs;
-        double idleShare;
-        std::string whereabouts;
-    };
-    std::vector<Slow> slow;
+    std::vector<SlowAnswer> slow;
     double slowest = 0;
     long serial = 0;
     for (;; ++serial) {
-        XEvent event{};
-        event.xclient.type = ClientMessage;
-        event.xclient.window = target;
-        event.xclient.message_type = protocols;
-        event.xclient.format = 32;
-        event.xclient.data.l[0] = long(ping);
-        event.xclient.data.l[1] = serial;
-        event.xclient.data.l[2] = long(target);
         const ThreadTimes before = threadTimes(pid);
         LateAnswer late;
         const double sent = now();
-        XSendEvent(display, target, False, NoEventMask, &event);
-        XFlush(display);
+        sendPing(display, target, protocols, ping, serial);
         if (!awaitAnswer(display, protocols, ping, serial, stopping, pid, late))
             break;
         const double ms = (now() - sent) * 1000;
@@ -238,9 +243,9 @@ int main(int argc, char* argv[]) {
         if (sigtimedwait(&stopping, nullptr, &pause) > 0)
             break;
     }
-    for (const Slow& answer : slow)
+    for (const SlowAnswer& answer : slow)
         std::printf("slow %.3f %.1f %.1f %.1f %.2f %s\n", answer.sent, answer.ms, answer.ranMs,
-                    answer.queuedMs, answer.idleShare, answer.whereabouts.c_str());
+                    answer.queuedMs, answer.idleShare, answer.firstLook.c_str());
     std::printf("pings %ld slowest %.1f ms\n", serial, slowest);
     XCloseDisplay(display);
     return 0;
