@@ -44,11 +44,19 @@ class GameSession:
         bus = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
                                stderr=subprocess.DEVNULL)
         self.processes.append(bus)
-        time.sleep(0.3)
+        wait_for_accessibility_bus()
         environment = dict(os.environ, XDG_DATA_HOME=self.records_home, QT_QPA_PLATFORM="xcb",
                            QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
         self.started = time.monotonic()
-        self.game = subprocess.Popen([self.program], env=environment, stderr=subprocess.DEVNULL)
+        # What the game says on its error stream, a sanitizer's report included, is kept beside the
+        # screenshots.
+        log = subprocess.DEVNULL
+        if self.screenshots is not None:
+            os.makedirs(self.screenshots, exist_ok=True)
+            log = open(os.path.join(self.screenshots, "game-errors.txt"), "wb")
+        self.game = subprocess.Popen([self.program], env=environment, stderr=log)
+        if log is not subprocess.DEVNULL:
+            log.close()
         return self
 
     def __exit__(self, *exc):
@@ -138,7 +146,9 @@ class GameSession:
             if found:
                 return found
             time.sleep(every)
-        raise TimeoutError(f"waited {timeout} s for {getattr(what, '__name__', 'the screen')}")
+        ended = self.game.poll() if self.game else None
+        gone = "" if ended is None else f"; the game had ended with status {ended}"
+        raise TimeoutError(f"waited {timeout} s for {getattr(what, '__name__', 'the screen')}{gone}")
 
     # What the player does
 
@@ -176,6 +186,23 @@ class GameSession:
 
     def wait_exit(self, timeout):
         return self.game.wait(timeout=timeout)
+
+
+def wait_for_accessibility_bus(timeout=20.0):
+    """Waits until the accessibility bus answers, so that the game finds it as it starts: on a busy
+    machine the bus launcher can take longer than any fixed pause."""
+    from gi.repository import Gio  # pyatspi's own dependency
+
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        try:
+            session = Gio.bus_get_sync(Gio.BusType.SESSION, None)
+            session.call_sync("org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress", None, None,
+                              Gio.DBusCallFlags.NO_AUTO_START, 1000, None)
+            return
+        except Exception:  # not there yet
+            time.sleep(0.05)
+    raise TimeoutError("the accessibility bus did not start")
 
 
 def walk(node):

@@ -1,8 +1,15 @@
 // Measures from outside how long a program's event thread goes without handling its X events: it
 // sends the program's largest window one _NET_WM_PING after another, which Qt answers from its event
-// thread, and times each answer. Usage: ping_probe PID; it runs until SIGTERM or SIGINT, then prints
-// one line per answer slower than 50 ms ("slow <sent at> <ms>", sent at on CLOCK_MONOTONIC in seconds)
-// and a summary line ("pings <count> slowest <ms> ms").
+// thread, and times each answer. Usage: ping_probe PID; it runs until SIGTERM or SIGINT, then prints a
+// line for each answer slower than 50 ms and a summary line, "pings <count> slowest <ms> ms":
+//   slow <sent at> <ms> <ran ms> <queued ms> <idle share> <first look>
+// <sent at> is on CLOCK_MONOTONIC, in seconds. While the answer was awaited, the event thread ran for
+// <ran ms> and stood ready to run but waiting for a processor for <queued ms>. From 10 ms late on, the
+// probe looks where the thread is every 2 ms: <idle share> is the share of looks that found it idle
+// in its event loop, sleeping in poll with the ping not yet come to it, and <first look> the first
+// one, as "S:do_poll" (state, kernel wait point) or "R:0" (running). Neither the queued time nor the
+// idle time is the program's own doing: a loaded machine, the X server or Qt's event reader thread
+// held the ping up.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
@@ -15,12 +22,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
 namespace {
 
 constexpr double kSlowMs = 50;
+constexpr double kLateMs = 10; // from when a late answer's cause is looked for
+constexpr int kLookEveryMs = 2;
 constexpr int kPauseMs = 10;      // between an answer and the next ping
 constexpr int kGiveUpMs = 10'000; // an answer this late means the program is gone
 
@@ -29,6 +39,55 @@ double now() {
     clock_gettime(CLOCK_MONOTONIC, &time);
     return double(time.tv_sec) + double(time.tv_nsec) / 1e9;
 }
+
+// How long the program's event thread has run, and waited ready to run for a processor, in ns.
+struct ThreadTimes {
+    long long ran = 0;
+    long long queued = 0;
+};
+
+ThreadTimes threadTimes(long pid) {
+    const std::string path = "/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/schedstat";
+    ThreadTimes times;
+    if (std::FILE* file = std::fopen(path.c_str(), "r")) {
+        if (std::fscanf(file, "%lld %lld", &times.ran, &times.queued) != 2)
+            times = {};
+        std::fclose(file);
+    }
+    return times;
+}
+
+// Where the event thread is at this moment: its state letter and the kernel function it sleeps in,
+// as "S:do_poll".
+std::string threadWhereabouts(long pid) {
+    const std::string task = "/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid);
+    std::string where = "?";
+    if (std::FILE* stat = std::fopen((task + "/stat").c_str(), "r")) {
+        char state = '?';
+        if (std::fscanf(stat, "%*d (%*[^)]) %c", &state) == 1)
+            where = std::string(1, state);
+        std::fclose(stat);
+    }
+    if (std::FILE* wchan = std::fopen((task + "/wchan").c_str(), "r")) {
+        char function[128] = {};
+        if (std::fscanf(wchan, "%127s", function) == 1)
+            where += std::string(":") + function;
+        std::fclose(wchan);
+    }
+    return where;
+}
+
+// Whether the thread sleeps in poll: an event loop waiting for events, so nothing holds it up.
+bool idleInItsLoop(const std::string& whereabouts) {
+    return whereabouts.rfind("S:", 0) == 0 && whereabouts.find("poll") != std::string::npos;
+}
+
+// What the probe saw of the event thread while an answer was late.
+struct LateAnswer {
+    int looks = 0;     // how often it looked
+    int idleLooks = 0; // how often the thread was idle in its event loop
+    std::string first; // where the thread was at the first look
+};
 
 std::optional<long> cardinal(Display* display, Window window, Atom property) {
     Atom type = None;
@@ -39,7 +98,7 @@ std::optional<long> cardinal(Display* display, Window window, Atom property) {
     std::optional<long> value;
     if (XGetWindowProperty(display, window, property, 0, 1, False, XA_CARDINAL, &type, &format, &count, &left,
                            &data) == Success &&
-        data && count == 1 && format == 32)
+        data != nullptr && count == 1 && format == 32)
         value = *reinterpret_cast<long*>(data);
     if (data)
         XFree(data);
@@ -54,8 +113,8 @@ Window largestWindowOf(Display* display, long pid) {
     Window* children = nullptr;
     unsigned count = 0;
     Window best = None;
+    long bestArea = 0;
     if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) != 0) {
-        long bestArea = 0;
         for (unsigned i = 0; i < count; ++i) {
             XWindowAttributes attributes{};
             if (XGetWindowAttributes(display, children[i], &attributes) == 0 ||
@@ -84,11 +143,19 @@ int ignoreError(Display* /*display*/, XErrorEvent* /*error*/) {
     return 0;
 }
 
-// Waits for the answer to the ping with the given serial; false when none came in time or a stop
-// was asked for.
-bool awaitAnswer(Display* display, Atom protocols, Atom ping, long serial, const sigset_t& stopping) {
-    const double deadline = now() + kGiveUpMs / 1000.0;
+// Waits for the answer to the ping with the given serial, looking where the program's event thread is
+// every few milliseconds once the answer is late; false when none came in time or a stop was asked for.
+bool awaitAnswer(Display* display, Atom protocols, Atom ping, long serial, const sigset_t& stopping, long pid,
+                 LateAnswer& late) {
+    const double start = now();
+    const double deadline = start + kGiveUpMs / 1000.0;
     while (now() < deadline && !stopAsked(stopping)) {
+        if ((now() - start) * 1000 > kLateMs) {
+            const std::string where = threadWhereabouts(pid);
+            if (late.looks++ == 0)
+                late.first = where;
+            late.idleLooks += idleInItsLoop(where);
+        }
         while (XPending(display) != 0) {
             XEvent event;
             XNextEvent(display, &event);
@@ -98,10 +165,32 @@ bool awaitAnswer(Display* display, Atom protocols, Atom ping, long serial, const
                 return true;
         }
         pollfd descriptor{ConnectionNumber(display), POLLIN, 0};
-        poll(&descriptor, 1, 5);
+        poll(&descriptor, 1, kLookEveryMs);
     }
     return false;
 }
+
+void sendPing(Display* display, Window target, Atom protocols, Atom ping, long serial) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = target;
+    event.xclient.message_type = protocols;
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = long(ping);
+    event.xclient.data.l[1] = serial;
+    event.xclient.data.l[2] = long(target);
+    XSendEvent(display, target, False, NoEventMask, &event);
+    XFlush(display);
+}
+
+struct SlowAnswer {
+    double sent;
+    double ms;
+    double ranMs;
+    double queuedMs;
+    double idleShare;
+    std::string firstLook;
+};
 
 } // namespace
 
@@ -133,33 +222,31 @@ int main(int argc, char* argv[]) {
     const Atom protocols = XInternAtom(display, "WM_PROTOCOLS", False);
     const Atom ping = XInternAtom(display, "_NET_WM_PING", False);
 
-    std::vector<std::pair<double, double>> slow;
+    std::vector<SlowAnswer> slow;
     double slowest = 0;
     long serial = 0;
     for (;; ++serial) {
-        XEvent event{};
-        event.xclient.type = ClientMessage;
-        event.xclient.window = target;
-        event.xclient.message_type = protocols;
-        event.xclient.format = 32;
-        event.xclient.data.l[0] = long(ping);
-        event.xclient.data.l[1] = serial;
-        event.xclient.data.l[2] = long(target);
+        const ThreadTimes before = threadTimes(pid);
+        LateAnswer late;
         const double sent = now();
-        XSendEvent(display, target, False, NoEventMask, &event);
-        XFlush(display);
-        if (!awaitAnswer(display, protocols, ping, serial, stopping))
+        sendPing(display, target, protocols, ping, serial);
+        if (!awaitAnswer(display, protocols, ping, serial, stopping, pid, late))
             break;
         const double ms = (now() - sent) * 1000;
         slowest = std::max(slowest, ms);
-        if (ms > kSlowMs)
-            slow.emplace_back(sent, ms);
+        if (ms > kSlowMs) {
+            const ThreadTimes after = threadTimes(pid);
+            slow.push_back({sent, ms, double(after.ran - before.ran) / 1e6,
+                            double(after.queued - before.queued) / 1e6,
+                            late.looks ? double(late.idleLooks) / late.looks : 0.0, late.first});
+        }
         const timespec pause{0, kPauseMs * 1'000'000L};
         if (sigtimedwait(&stopping, nullptr, &pause) > 0)
             break;
     }
-    for (const auto& [sent, ms] : slow)
-        std::printf("slow %.3f %.1f\n", sent, ms);
+    for (const SlowAnswer& answer : slow)
+        std::printf("slow %.3f %.1f %.1f %.1f %.2f %s\n", answer.sent, answer.ms, answer.ranMs,
+                    answer.queuedMs, answer.idleShare, answer.firstLook.c_str());
     std::printf("pings %ld slowest %.1f ms\n", serial, slowest);
     XCloseDisplay(display);
     return 0;
