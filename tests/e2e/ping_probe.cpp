@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <utility>
@@ -68,12 +69,9 @@ std::string threadWhereabouts(long pid) {
             where = std::string(1, state);
         std::fclose(stat);
     }
-    if (std::FILE* wchan = std::fopen((task + "/wchan").c_str(), "r")) {
-        char function[128] = {};
-        if (std::fscanf(wchan, "%127s", function) == 1)
-            where += std::string(":") + function;
-        std::fclose(wchan);
-    }
+    std::ifstream wchan(task + "/wchan");
+    if (std::string function; wchan >> function)
+        where += ":" + function;
     return where;
 }
 
@@ -113,8 +111,8 @@ Window largestWindowOf(Display* display, long pid) {
     Window* children = nullptr;
     unsigned count = 0;
     Window best = None;
-    long bestArea = 0;
     if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) != 0) {
+        long bestArea = 0;
         for (unsigned i = 0; i < count; ++i) {
             XWindowAttributes attributes{};
             if (XGetWindowAttributes(display, children[i], &attributes) == 0 ||
@@ -154,7 +152,7 @@ bool awaitAnswer(Display* display, Atom protocols, Atom ping, long serial, const
             const std::string where = threadWhereabouts(pid);
             if (late.looks++ == 0)
                 late.first = where;
-            late.idleLooks += idleInItsLoop(where);
+            late.idleLooks += idleInItsLoop(where) ? 1 : 0;
         }
         while (XPending(display) != 0) {
             XEvent event;
@@ -238,7 +236,7 @@ int main(int argc, char* argv[]) {
             const ThreadTimes after = threadTimes(pid);
             slow.push_back({sent, ms, double(after.ran - before.ran) / 1e6,
                             double(after.queued - before.queued) / 1e6,
-                            late.looks ? double(late.idleLooks) / late.looks : 0.0, late.first});
+                            late.looks > 0 ? double(late.idleLooks) / late.looks : 0.0, late.first});
         }
         const timespec pause{0, kPauseMs * 1'000'000L};
         if (sigtimedwait(&stopping, nullptr, &pause) > 0)
