@@ -9,14 +9,22 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
 jobs=$(nproc)
-mapfile -t units < <(git ls-files '*.cpp')
-mapfile -t headers < <(git ls-files '*.h')
+
+# The project's files whose names match the patterns given, build folders left out; read from the
+# tree itself, so that a checkout without git history is checked the same.
+sources() {
+    local names=() pattern
+    for pattern in "$@"; do names+=(-o -name "$pattern"); done
+    find . \( -path ./.git -o -path './build*' \) -prune -o -type f \( "${names[@]:1}" \) -print |
+        sed 's|^\./||' | LC_ALL=C sort
+}
+mapfile -t units < <(sources '*.cpp')
+mapfile -t headers < <(sources '*.h')
 
 format() {
     clang-format --dry-run --Werror "${units[@]}" "${headers[@]}"
     local long
-    long=$(git ls-files '*.cpp' '*.h' '*.in' '*.py' '*.sh' 'CMakeLists.txt' '*/CMakeLists.txt' |
-        xargs wc -l | awk '$2 != "total" && $1 > 400')
+    long=$(sources '*.cpp' '*.h' '*.in' '*.py' '*.sh' CMakeLists.txt | xargs wc -l | awk '$2 != "total" && $1 > 400')
     if [ -n "$long" ]; then
         echo "Files over 400 lines:"$'\n'"$long" >&2
         return 1
