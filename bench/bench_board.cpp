@@ -1,10 +1,10 @@
 // The new question's cost, offscreen: build/bench/bench_board. Exits 1 over the limit.
 #include <QApplication>
 
+#include "bench_application.h"
 #include "board/game.h"
 #include "support/doubles.h"
 #include "timings.h"
-#include "toolkit/application_setup.h"
 
 using namespace brivadoro;
 
@@ -14,9 +14,7 @@ constexpr double kLimitMs = 1.0;
 } // namespace
 
 int main(int argc, char* argv[]) {
-    bench::preferOffscreen();
-    QApplication app(argc, argv);
-    configureApplication(app);
+    const auto app = bench::startApplication(argc, argv);
     testing::TestWorld world;
     Game game(world.services());
     game.board().show();

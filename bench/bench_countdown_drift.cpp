@@ -3,10 +3,10 @@
 #include <QApplication>
 #include <QElapsedTimer>
 
+#include "bench_application.h"
 #include "board/game.h"
 #include "support/doubles.h"
 #include "timings.h"
-#include "toolkit/application_setup.h"
 
 using namespace brivadoro;
 
@@ -19,9 +19,7 @@ constexpr double kTickMs = 1000;
 // Runs the real countdown for 60 ticks and measures how far its last tick lies from wall-clock time;
 // exits 1 when the drift reaches 50 ms.
 int main(int argc, char* argv[]) {
-    bench::preferOffscreen();
-    QApplication app(argc, argv);
-    configureApplication(app);
+    const auto app = bench::startApplication(argc, argv);
     testing::TestWorld world;
     Game game(world.services());
     BoardTimer& timer = game.board().Timer1();
@@ -29,7 +27,7 @@ int main(int argc, char* argv[]) {
     QElapsedTimer wallClock;
     bench::Timings lateness;
     double lastLatenessMs = 0;
-    QObject::connect(&timer, &QTimer::timeout, &app, [&] {
+    QObject::connect(&timer, &QTimer::timeout, app.get(), [&] {
         const double elapsedMs = double(wallClock.nsecsElapsed()) / 1e6;
         const double dueMs = kTickMs * double(lateness.count() + 1);
         lastLatenessMs = elapsedMs - dueMs;

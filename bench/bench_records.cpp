@@ -1,12 +1,12 @@
 #include <QApplication>
 #include <QElapsedTimer>
 
+#include "bench_application.h"
 #include "board/game.h"
 #include "records/record_files.h"
 #include "support/doubles.h"
 #include "support/record_folder.h"
 #include "timings.h"
-#include "toolkit/application_setup.h"
 
 using namespace brivadoro;
 
@@ -77,9 +77,7 @@ bench::Timings endsOfGame(const testing::RecordFolder& records) {
 
 // Times the record's write and read-back and the end of game; exits 1 when a run reaches the limit.
 int main(int argc, char* argv[]) {
-    bench::preferOffscreen();
-    QApplication app(argc, argv);
-    configureApplication(app);
+    const auto app = bench::startApplication(argc, argv);
     const testing::RecordFolder records;
     BoardState startup;
     openRecordFiles(startup);

@@ -3,10 +3,10 @@
 
 #include <QApplication>
 
+#include "bench_application.h"
 #include "board/game.h"
 #include "support/doubles.h"
 #include "timings.h"
-#include "toolkit/application_setup.h"
 
 using namespace brivadoro;
 
@@ -27,10 +27,7 @@ template <typename Handler> void timeHandler(const char* name, Game& game, Targe
 } // namespace
 
 int main(int argc, char* argv[]) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    configureApplication(app);
+    const auto app = bench::startApplication(argc, argv);
     testing::TestWorld world;
     Game game(world.services());
     game.cmdNext_Click();

@@ -83,9 +83,9 @@ int main(int argc, char* argv[]) {
     const int runs = std::atoi(argv[1]);
     std::vector<Program> programs;
     for (int i = 2; i < argc; ++i) {
-        const std::string spec = argv[i];
-        Program program{spec.substr(0, spec.find('=')), {}, {}, {}};
-        std::string rest = spec.substr(spec.find('=') + 1);
+        const std::string argument = argv[i];
+        Program program{argument.substr(0, argument.find('=')), {}, {}, {}};
+        std::string rest = argument.substr(argument.find('=') + 1);
         for (std::size_t comma; (comma = rest.find(',')) != std::string::npos; rest.erase(0, comma + 1))
             program.argv.push_back(rest.substr(0, comma));
         program.argv.push_back(rest);

@@ -6,9 +6,6 @@
 #include <cstdio>
 #include <vector>
 
-#include <QByteArray>
-#include <QtGlobal>
-
 namespace brivadoro::bench {
 
 // Wall-clock timings of one operation in milliseconds, reported as median, upper percentiles and
@@ -62,11 +59,5 @@ private:
     std::vector<double> millis_;
     bool sorted_ = true;
 };
-
-// Runs the widgets offscreen unless a platform is asked for.
-inline void preferOffscreen() {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
-}
 
 } // namespace brivadoro::bench
