@@ -14,15 +14,16 @@ constexpr int kPlayToTheEnd = -1;
 
 } // namespace
 
-MixerPlayer::MixerPlayer(const QStringList& preload) : opener_([this, preload] { openDevice(preload); }) {}
+MixerPlayer::MixerPlayer(const QStringList& preload, MixerLoader load)
+    : opener_([this, preload, load = std::move(load)] { openDevice(preload, load); }) {}
 
 void MixerPlayer::waitUntilOpen() {
     if (opener_.joinable())
         opener_.join();
 }
 
-void MixerPlayer::openDevice(const QStringList& preload) {
-    const bool loaded = mixer_.load();
+void MixerPlayer::openDevice(const QStringList& preload, const MixerLoader& load) {
+    const bool loaded = load(mixer_);
     if (loaded) {
         mixer_.setHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         mixer_.setHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Brivadoro");
