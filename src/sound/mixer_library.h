@@ -1,7 +1,10 @@
 #pragma once
 
+#include <cstdarg> // alsa/error.h names va_list without including it
+
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <alsa/error.h>
 
 namespace brivadoro {
 
@@ -20,8 +23,10 @@ struct MixerLibrary {
     decltype(&Mix_FreeChunk) freeChunk = nullptr;
     decltype(&Mix_PlayChannelTimed) playChannel = nullptr;
     decltype(&Mix_HaltChannel) haltChannel = nullptr;
+    // ALSA's, which SDL probes when no sound server answers; nullptr where ALSA is not installed.
+    decltype(&snd_lib_error_set_handler) setAlsaErrorHandler = nullptr;
 
-    // Loads SDL and SDL_mixer and finds every function; false when any is missing.
+    // Loads SDL and SDL_mixer and finds every function; false when any of theirs is missing.
     bool load();
 };
 

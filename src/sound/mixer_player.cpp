@@ -12,18 +12,26 @@ constexpr int kBufferFrames = 512; // about 12 ms at 44.1 kHz: the delay between
 constexpr int kPlayOnce = 0;
 constexpr int kPlayToTheEnd = -1;
 
+// ALSA writes each failed probe of a device to the error stream, where a player would take it for
+// the game failing; the game's sound fails silently instead, and SDL reports by its results.
+void ignoreAlsaError(const char* /*file*/, int /*line*/, const char* /*function*/, int /*error*/,
+                     const char* /*format*/, ...) {}
+
 } // namespace
 
-MixerPlayer::MixerPlayer(const QStringList& preload) : opener_([this, preload] { openDevice(preload); }) {}
+MixerPlayer::MixerPlayer(const QStringList& preload, MixerLoader load)
+    : opener_([this, preload, load = std::move(load)] { openDevice(preload, load); }) {}
 
 void MixerPlayer::waitUntilOpen() {
     if (opener_.joinable())
         opener_.join();
 }
 
-void MixerPlayer::openDevice(const QStringList& preload) {
-    const bool loaded = mixer_.load();
+void MixerPlayer::openDevice(const QStringList& preload, const MixerLoader& load) {
+    const bool loaded = load(mixer_);
     if (loaded) {
+        if (mixer_.setAlsaErrorHandler)
+            mixer_.setAlsaErrorHandler(&ignoreAlsaError);
         mixer_.setHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         mixer_.setHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Brivadoro");
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <map>
 #include <memory>
 #include <thread>
@@ -12,14 +13,18 @@
 
 namespace brivadoro {
 
+// Fills a MixerLibrary; false when the functions cannot all be had.
+using MixerLoader = std::function<bool(MixerLibrary&)>;
+
 // Plays WAV files through SDL_mixer on one channel, so that a new sound halts the one still
 // playing. Files are decoded once and kept; a missing or unplayable file, or no audio device or
 // sound server, gives silence. One player serves the whole program.
 class MixerPlayer final : public SoundPlayer {
 public:
-    // Opens the audio device and decodes the given files on a thread of its own, so that the game
-    // starts without waiting for the sound system; until that is done every play is silent.
-    explicit MixerPlayer(const QStringList& preload = {});
+    // Loads the library, opens the audio device and decodes the given files on a thread of its own,
+    // so that the game starts without waiting for the sound system; until that is done every play
+    // is silent.
+    explicit MixerPlayer(const QStringList& preload = {}, MixerLoader load = &MixerLibrary::load);
     ~MixerPlayer() override;
 
     MixerPlayer(const MixerPlayer&) = delete;
@@ -43,7 +48,7 @@ private:
     // at its next play.
     Mix_Chunk* chunkFor(const QString& path);
 
-    void openDevice(const QStringList& preload);
+    void openDevice(const QStringList& preload, const MixerLoader& load);
 
     // Written by the opening thread only, before it sets open_.
     MixerLibrary mixer_;

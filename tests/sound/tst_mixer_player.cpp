@@ -1,10 +1,14 @@
+#include <cstdio>
 #include <memory>
 #include <string_view>
+
+#include <unistd.h>
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
 
 #include "sound/mixer_player.h"
@@ -27,6 +31,39 @@ QString expectedDevice() {
     return qEnvironmentVariable("BRIVADORO_EXPECT_DEVICE");
 }
 
+// What the libraries write straight to the process's error stream while it lives.
+class ErrorStreamCapture {
+public:
+    ErrorStreamCapture() {
+        if (file_.open())
+            ::dup2(file_.handle(), STDERR_FILENO);
+    }
+    ~ErrorStreamCapture() { restore(); }
+
+    ErrorStreamCapture(const ErrorStreamCapture&) = delete;
+    ErrorStreamCapture& operator=(const ErrorStreamCapture&) = delete;
+
+    // Ends the capture.
+    QByteArray written() {
+        restore();
+        file_.seek(0);
+        return file_.readAll();
+    }
+
+private:
+    void restore() {
+        if (saved_ < 0)
+            return;
+        std::fflush(stderr);
+        ::dup2(saved_, STDERR_FILENO);
+        ::close(saved_);
+        saved_ = -1;
+    }
+
+    QTemporaryFile file_;
+    int saved_ = ::dup(STDERR_FILENO);
+};
+
 } // namespace
 
 class MixerPlayerTest : public QObject {
@@ -34,12 +71,13 @@ class MixerPlayerTest : public QObject {
 private slots:
     void initTestCase() { testing::configureTestApplication(); }
 
-    void everyPlayReturnsAtOnceWhateverTheFile();
+    void everyPlayReturnsAtOnceAndQuietlyWhateverTheFile();
 };
 
 // Real files, broken files, a missing file and a missing folder: each play returns at once, the
-// unplayable ones are silent, and neither playing nor closing the device hangs.
-void MixerPlayerTest::everyPlayReturnsAtOnceWhateverTheFile() {
+// unplayable ones are silent, neither playing nor closing the device hangs, and nothing, the audio
+// libraries' own reports included, reaches the error stream.
+void MixerPlayerTest::everyPlayReturnsAtOnceAndQuietlyWhateverTheFile() {
     QTemporaryDir scratch;
     QVERIFY(scratch.isValid());
     const QString folder = builtProgramFolder();
@@ -72,6 +110,7 @@ void MixerPlayerTest::everyPlayReturnsAtOnceWhateverTheFile() {
 
     constexpr qint64 kAtOnceMs = 50;
     constexpr qint64 kSetUpMs = 3000;
+    ErrorStreamCapture errors;
     QElapsedTimer clock;
     clock.start();
     auto player = std::make_unique<MixerPlayer>(QStringList{paths[0], paths[1]});
@@ -93,6 +132,7 @@ void MixerPlayerTest::everyPlayReturnsAtOnceWhateverTheFile() {
     clock.start();
     player.reset();
     QVERIFY(clock.elapsed() < kSetUpMs);
+    QCOMPARE(errors.written(), QByteArray());
 }
 
 QTEST_MAIN(MixerPlayerTest)

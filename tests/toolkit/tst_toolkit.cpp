@@ -54,6 +54,8 @@ private slots:
 
     void messageBoxShowsTheTextAsTyped_data() { addAwkwardNameRows(); }
     void messageBoxShowsTheTextAsTyped();
+    void messageBoxShowsTheIconOfItsStyle_data();
+    void messageBoxShowsTheIconOfItsStyle();
     void yesNoQuestionDefaultsToNoOnEnter();
     void inputBoxKeepsBlanksAndCancelGivesEmpty();
 };
@@ -217,6 +219,35 @@ void ToolkitTest::messageBoxShowsTheTextAsTyped() {
         QTest::keyClick(box, Qt::Key_Return);
     });
     QCOMPARE(dialogs.messageBox(greeting), MessageAnswer::Ok);
+}
+
+void ToolkitTest::messageBoxShowsTheIconOfItsStyle_data() {
+    QTest::addColumn<int>("style");
+    QTest::addColumn<QMessageBox::Icon>("icon");
+    QTest::newRow("plain") << MessageStyle::Ok << QMessageBox::NoIcon;
+    QTest::newRow("critical") << MessageStyle::IconCritical << QMessageBox::Critical;
+    QTest::newRow("question") << MessageStyle::IconQuestion << QMessageBox::Question;
+    QTest::newRow("exclamation") << MessageStyle::IconExclamation << QMessageBox::Warning;
+    QTest::newRow("information") << MessageStyle::IconInformation << QMessageBox::Information;
+    QTest::newRow("yes or no, second button first")
+        << (MessageStyle::YesNo | MessageStyle::IconQuestion | MessageStyle::DefaultButton2)
+        << QMessageBox::Question;
+}
+
+void ToolkitTest::messageBoxShowsTheIconOfItsStyle() {
+    QFETCH(int, style);
+    QFETCH(QMessageBox::Icon, icon);
+    QtDialogs dialogs;
+    std::optional<QMessageBox::Icon> shown;
+    // The box closes before anything is compared, so that a wrong icon fails instead of hanging.
+    whenBoxOpens([&shown](QWidget* box) {
+        if (const auto* messageBox = qobject_cast<QMessageBox*>(box))
+            shown = messageBox->icon();
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    dialogs.messageBox(u"Attenzione"_qs, style);
+    QVERIFY(shown);
+    QCOMPARE(*shown, icon);
 }
 
 void ToolkitTest::yesNoQuestionDefaultsToNoOnEnter() {
