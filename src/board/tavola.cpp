@@ -157,9 +157,7 @@ void Tavola::createControls(const BoardPointers& pointers) {
 }
 
 void Tavola::arrangeButtons(const std::vector<BoardButton*>& buttons, const BoardPointers& pointers) {
-    // Buttons lie above every label, whatever the order of creation.
     for (BoardButton* button : buttons) {
-        button->raise();
         const std::size_t index = targetIndex(button->objectName().toStdString());
         if (index < targets_.size()) {
             targets_[index] = button;
@@ -171,6 +169,21 @@ void Tavola::arrangeButtons(const std::vector<BoardButton*>& buttons, const Boar
     }
     cmdExit_ = surface_->findChild<BoardButton*>(u"cmdExit"_qs);
     cmdNext_ = surface_->findChild<BoardButton*>(u"cmdNext"_qs);
+
+    // Buttons lie above every label; the start button, which lets its clicks through, below every
+    // other button; the targets above them all. So what shows at a point takes the click there, and
+    // a target over a button shows whole.
+    const auto layer = [this](const BoardButton* button) {
+        if (button == cmdNext_)
+            return 0;
+        return std::find(targets_.begin(), targets_.end(), button) == targets_.end() ? 1 : 2;
+    };
+    std::vector<BoardButton*> stacked = buttons;
+    std::stable_sort(stacked.begin(), stacked.end(),
+                     [&layer](const BoardButton* a, const BoardButton* b) { return layer(a) < layer(b); });
+    for (BoardButton* button : stacked)
+        button->raise();
+
     cmdExit_->setIcon(BoardAssets::exitPicture());
     cmdNext_->setIcon(BoardAssets::nextPicture());
     cmdExit_->setIconSize({24, 24});

@@ -5,11 +5,14 @@ read through the accessibility tree (AT-SPI), the way a screen reader reads it, 
 saved for people to look at.
 """
 
+import ctypes
 import os
+import select
 import shutil
 import signal
 import subprocess
 import tempfile
+import threading
 import time
 
 import pyatspi
@@ -33,18 +36,35 @@ class GameSession:
         self.game = None
 
     def __enter__(self):
+        try:
+            self.start_display()
+            self.start_accessibility_bus()
+            self.start_game()
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
+        return self
+
+    def start_display(self):
+        # Without -noreset the server resets whenever its last client leaves and drops a client that
+        # connects meanwhile: the bus launcher's short visit, to publish the bus on the root window,
+        # would race the game's first connection.
         read_end, write_end = os.pipe()
         xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x900x24",
-                                 "-nolisten", "tcp"], pass_fds=[write_end], stderr=subprocess.DEVNULL)
+                                 "-nolisten", "tcp", "-noreset"], pass_fds=[write_end], stderr=subprocess.DEVNULL)
         self.processes.append(xvfb)
         os.close(write_end)
-        with os.fdopen(read_end) as display:
-            self.display = ":" + display.readline().strip()
+        self.display = ":" + read_display_number(read_end, xvfb)
+        wait_for_display(self.display, xvfb)
         os.environ["DISPLAY"] = self.display
-        bus = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
-                               stderr=subprocess.DEVNULL)
-        self.processes.append(bus)
-        wait_for_accessibility_bus()
+
+    def start_accessibility_bus(self):
+        launcher = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
+                                    stderr=subprocess.DEVNULL)
+        self.processes.append(launcher)
+        wait_for_accessibility_bus(launcher)
+
+    def start_game(self):
         environment = dict(os.environ, XDG_DATA_HOME=self.records_home, QT_QPA_PLATFORM="xcb",
                            QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
         self.started = time.monotonic()
@@ -57,7 +77,6 @@ class GameSession:
         self.game = subprocess.Popen([self.program], env=environment, stderr=log)
         if log is not subprocess.DEVNULL:
             log.close()
-        return self
 
     def __exit__(self, *exc):
         if self.game and self.game.poll() is None:
@@ -188,21 +207,88 @@ class GameSession:
         return self.game.wait(timeout=timeout)
 
 
-def wait_for_accessibility_bus(timeout=20.0):
-    """Waits until the accessibility bus answers, so that the game finds it as it starts: on a busy
-    machine the bus launcher can take longer than any fixed pause."""
-    from gi.repository import Gio  # pyatspi's own dependency
+def read_display_number(pipe, xvfb, timeout=20.0):
+    """The display number that Xvfb writes to pipe once it has made its listening sockets."""
+    deadline = time.monotonic() + timeout
+    text = b""
+    with os.fdopen(pipe, "rb", buffering=0) as numbers:
+        while not text.endswith(b"\n"):
+            ready, _, _ = select.select([numbers], [], [], max(0.0, deadline - time.monotonic()))
+            chunk = numbers.read(64) if ready else None
+            if chunk:
+                text += chunk
+            elif ready:  # end of file: Xvfb closed the pipe without a whole number
+                xvfb.wait()
+                raise RuntimeError(f"Xvfb ended with status {xvfb.returncode} before it named its display")
+            else:
+                raise TimeoutError(f"Xvfb named no display within {timeout} s")
+    return text.decode().strip()
+
+
+XCB_ERRORS = {1: "the connection failed or was dropped", 2: "an extension is missing", 3: "out of memory",
+              4: "a request too long", 5: "the display name is not valid", 6: "no such screen",
+              7: "file descriptor passing failed"}
+
+
+def x_connection_error(display):
+    """0 when a new client can connect to display and complete the X setup, as the game's libxcb
+    will do, else libxcb's error code."""
+    xcb = ctypes.CDLL("libxcb.so.1")
+    xcb.xcb_connect.restype = ctypes.c_void_p
+    xcb.xcb_connect.argtypes = [ctypes.c_char_p, ctypes.c_void_p]
+    xcb.xcb_connection_has_error.argtypes = [ctypes.c_void_p]
+    xcb.xcb_disconnect.argtypes = [ctypes.c_void_p]
+    connection = xcb.xcb_connect(display.encode(), None)
+    try:
+        return xcb.xcb_connection_has_error(connection)
+    finally:
+        xcb.xcb_disconnect(connection)
+
+
+def wait_for_display(display, xvfb, timeout=20.0):
+    """Waits until the X server takes a new client: the display number says only that its sockets
+    exist."""
+    deadline = time.monotonic() + timeout
+    cause = "no attempt finished"
+    while time.monotonic() < deadline:
+        if xvfb.poll() is not None:
+            raise RuntimeError(f"Xvfb on {display} ended with status {xvfb.returncode} before it took a client")
+        # In a thread of its own, since a server that accepts and never answers would hold it for good.
+        result = []
+        attempt = threading.Thread(target=lambda: result.append(x_connection_error(display)), daemon=True)
+        attempt.start()
+        attempt.join(max(0.0, deadline - time.monotonic()))
+        if result and result[0] == 0:
+            return
+        cause = XCB_ERRORS.get(result[0], f"libxcb error {result[0]}") if result else "the server never answered"
+        time.sleep(0.05)
+    raise TimeoutError(f"the X server on {display} took no client within {timeout} s: {cause}")
+
+
+def wait_for_accessibility_bus(launcher, timeout=20.0):
+    """Waits until the accessibility bus takes a client, so that the game finds it as it starts: on
+    a busy machine the bus launcher can take longer than any fixed pause."""
+    from gi.repository import Gio, GLib  # pyatspi's own dependencies
 
     deadline = time.monotonic() + timeout
+    cause = "no attempt finished"
     while time.monotonic() < deadline:
+        if launcher.poll() is not None:
+            raise RuntimeError(f"the accessibility bus launcher ended with status {launcher.returncode}")
         try:
             session = Gio.bus_get_sync(Gio.BusType.SESSION, None)
-            session.call_sync("org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress", None, None,
-                              Gio.DBusCallFlags.NO_AUTO_START, 1000, None)
+            reply = session.call_sync("org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress", None,
+                                      GLib.VariantType("(s)"), Gio.DBusCallFlags.NO_AUTO_START, 1000, None)
+            flags = Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT | Gio.DBusConnectionFlags.MESSAGE_BUS_CONNECTION
+            bus = Gio.DBusConnection.new_for_address_sync(reply.unpack()[0], flags, None, None)
+            bus.call_sync("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "GetId", None,
+                          None, Gio.DBusCallFlags.NONE, 1000, None)
+            bus.close_sync(None)
             return
-        except Exception:  # not there yet
+        except GLib.Error as error:  # not there yet
+            cause = error.message
             time.sleep(0.05)
-    raise TimeoutError("the accessibility bus did not start")
+    raise TimeoutError(f"the accessibility bus took no client within {timeout} s: {cause}")
 
 
 def walk(node):

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -13,10 +14,12 @@ using namespace brivadoro::testing;
 
 namespace {
 
-enum class Outcome { Hit, Miss, Launch, Nothing };
+enum class Outcome { Hit, Miss, Launch, Exit, Nothing };
 
 constexpr QPoint kParicmdPlace{300, 256};
 constexpr QPoint kDisparicmdPlace{450, 100};
+// How far into the covered button the covering target lies.
+constexpr int kCoverIndent = 20;
 
 void placeTarget(Tavola& board, TargetId id, QPoint place, bool shown) {
     board.setTargetLeft(id, float(place.x()));
@@ -24,14 +27,34 @@ void placeTarget(Tavola& board, TargetId id, QPoint place, bool shown) {
     board.target(id).setVisible(shown);
 }
 
-// A point of the window: the centre of the named control, or a place beside paricmd.
-QPoint windowPoint(Tavola& board, const QString& where) {
-    if (where == u"beside paricmd") {
-        const QWidget& target = board.target(TargetId::paricmd);
-        return target.mapTo(&board, QPoint(target.width() + 10, target.height() / 2));
+// Shows paricmd1 over the left part of the named button, its top on the button's top.
+void coverButton(Tavola& board, const QString& button) {
+    const QRect face = board.findChild<QWidget*>(button)->geometry();
+    board.setTargetLeft(TargetId::paricmd1, board.scale().fromPixelsX(float(face.x() + kCoverIndent)));
+    board.setTargetTop(TargetId::paricmd1, board.scale().fromPixelsY(float(face.y())));
+    board.target(TargetId::paricmd1).show();
+}
+
+// A point of the inner area: the centre of the named control, or of the overlap of the controls
+// named "A & B"; "beside" that, a point just right of it.
+QPoint innerPoint(Tavola& board, QStringView where) {
+    const bool beside = where.startsWith(u"beside ");
+    QRect area = board.surface().rect();
+    for (QStringView name : (beside ? where.sliced(7) : where).split(u" & "))
+        area &= board.findChild<QWidget*>(name.toString())->geometry();
+    return beside ? QPoint(area.right() + 10, area.center().y()) : area.center();
+}
+
+// The colour at a point of the inner area if the named control lies on top there: the backdrop,
+// with that control drawn over it unless it is the inner area itself.
+QColor colourOnTop(Tavola& board, const QString& seen, QPoint point) {
+    QImage image = board.surface().backdrop().copy();
+    if (seen != board.surface().objectName()) {
+        auto* control = board.findChild<QWidget*>(seen);
+        QPainter painter(&image);
+        control->render(&painter, control->pos(), QRegion(), QWidget::DrawChildren);
     }
-    const auto* control = board.findChild<QWidget*>(where);
-    return control->mapTo(&board, control->rect().center());
+    return image.pixelColor(point);
 }
 
 } // namespace
@@ -46,38 +69,65 @@ private slots:
     void timersTickWhileTheWarningIsOpen();
 };
 
+// The click reaches what the player sees at that point, whatever lies under it.
 void BoardClicksTest::clickGoesWhereThePlayerPoints_data() {
     QTest::addColumn<QString>("where");
     QTest::addColumn<bool>("paricmdShown");
+    QTest::addColumn<QString>("covered"); // the button paricmd1 lies over; empty: paricmd1 stays hidden
+    QTest::addColumn<QString>("seen");    // the control shown on top there; "inner" for the backdrop
     QTest::addColumn<Outcome>("outcome");
-    QTest::newRow("shown right target") << u"paricmd"_qs << true << Outcome::Hit;
-    QTest::newRow("shown wrong target") << u"disparicmd"_qs << true << Outcome::Miss;
-    QTest::newRow("beside a shown target") << u"beside paricmd"_qs << true << Outcome::Launch;
-    QTest::newRow("hidden target") << u"paricmd"_qs << false << Outcome::Launch;
-    QTest::newRow("greyed start button") << u"cmdNext"_qs << true << Outcome::Launch;
-    QTest::newRow("hidden label") << u"lblMessage"_qs << true << Outcome::Launch;
-    QTest::newRow("visible label") << u"Label11"_qs << true << Outcome::Nothing;
+    QTest::newRow("shown right target")
+        << u"paricmd"_qs << true << QString() << u"paricmd"_qs << Outcome::Hit;
+    QTest::newRow("shown wrong target")
+        << u"disparicmd"_qs << true << QString() << u"disparicmd"_qs << Outcome::Miss;
+    QTest::newRow("beside a shown target")
+        << u"beside paricmd"_qs << true << QString() << u"inner"_qs << Outcome::Launch;
+    QTest::newRow("hidden target") << u"paricmd"_qs << false << QString() << u"inner"_qs << Outcome::Launch;
+    QTest::newRow("greyed start button")
+        << u"cmdNext"_qs << true << QString() << u"cmdNext"_qs << Outcome::Launch;
+    QTest::newRow("target over the start button")
+        << u"paricmd1 & cmdNext"_qs << true << u"cmdNext"_qs << u"paricmd1"_qs << Outcome::Hit;
+    QTest::newRow("start button beside a target over it")
+        << u"beside paricmd1 & cmdNext"_qs << true << u"cmdNext"_qs << u"cmdNext"_qs << Outcome::Launch;
+    QTest::newRow("target over the exit button")
+        << u"paricmd1 & cmdExit"_qs << true << u"cmdExit"_qs << u"paricmd1"_qs << Outcome::Hit;
+    QTest::newRow("exit button beside a target over it")
+        << u"beside paricmd1 & cmdExit"_qs << true << u"cmdExit"_qs << u"cmdExit"_qs << Outcome::Exit;
+    QTest::newRow("where the start and exit buttons overlap")
+        << u"cmdNext & cmdExit"_qs << true << QString() << u"cmdExit"_qs << Outcome::Exit;
+    QTest::newRow("hidden label") << u"lblMessage"_qs << true << QString() << u"inner"_qs << Outcome::Launch;
+    QTest::newRow("visible label") << u"Label11"_qs << true << QString() << u"Label11"_qs << Outcome::Nothing;
 }
 
 void BoardClicksTest::clickGoesWhereThePlayerPoints() {
     QFETCH(QString, where);
     QFETCH(bool, paricmdShown);
+    QFETCH(QString, covered);
+    QFETCH(QString, seen);
     QFETCH(Outcome, outcome);
     TargetWorld t;
+    t.world.program.throws = false; // the end returns, as the board's own connections need
     Tavola& board = t.board();
     placeTarget(board, TargetId::paricmd, kParicmdPlace, paricmdShown);
     placeTarget(board, TargetId::disparicmd, kDisparicmdPlace, true);
+    if (!covered.isEmpty())
+        coverButton(board, covered);
     board.show();
     QVERIFY(QTest::qWaitForWindowExposed(&board));
+    const QPoint point = innerPoint(board, where);
+    QCOMPARE(board.surface().grab().toImage().pixelColor(point), colourOnTop(board, seen, point));
 
-    QTest::mouseClick(board.windowHandle(), Qt::LeftButton, {}, windowPoint(board, where));
+    QTest::mouseClick(board.windowHandle(), Qt::LeftButton, {}, board.surface().mapTo(&board, point));
 
     const bool launched = board.Timer2().isActive();
     QCOMPARE(launched, outcome == Outcome::Launch);
-    QCOMPARE(t.sound.played.size(), outcome == Outcome::Nothing ? 0U : 1U);
+    const bool sounded = outcome != Outcome::Nothing && outcome != Outcome::Exit;
+    QCOMPARE(t.sound.played.size(), sounded ? 1U : 0U);
     const int score = outcome == Outcome::Hit ? 1 : outcome == Outcome::Miss ? -4 : 0;
     QCOMPARE(t.state().score.value(), score);
-    QCOMPARE(t.world.dialogs.shown.size(), outcome == Outcome::Miss ? 1U : 0U);
+    const bool boxShown = outcome == Outcome::Miss || outcome == Outcome::Exit;
+    QCOMPARE(t.world.dialogs.shown.size(), boxShown ? 1U : 0U);
+    QCOMPARE(t.world.program.endedWith.has_value(), outcome == Outcome::Exit);
     if (outcome == Outcome::Launch)
         QVERIFY(t.sound.played[0].endsWith(u"/laser.wav"));
 }
@@ -132,7 +182,8 @@ void BoardClicksTest::timersTickWhileTheWarningIsOpen() {
     });
     closer.start();
 
-    QTest::mouseClick(board.windowHandle(), Qt::LeftButton, {}, windowPoint(board, u"disparicmd"_qs));
+    QTest::mouseClick(board.windowHandle(), Qt::LeftButton, {},
+                      board.surface().mapTo(&board, innerPoint(board, u"disparicmd")));
 
     QVERIFY(timer1AtOpen >= 0);
     QVERIFY(stayedRed);
