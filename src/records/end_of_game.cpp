@@ -11,7 +11,30 @@ constexpr QStringView kGoodbye = u"              Ciao a presto.";
 constexpr QStringView kCongratulation = u"Ok ho registrato il tuo record, C A M P I O N E\"";
 constexpr QStringView kWriteFailureIntro = u"Non sono riuscito a registrare il tuo record.";
 constexpr QStringView kWriteFailureOutro = u"Il record precedente resta com'era.";
+constexpr QStringView kRecordUnreadAtStart =
+    u"Non ho potuto leggere il record all'inizio della partita, "
+    u"perciò non registro il tuo punteggio: il record resta com'era.";
 constexpr int kNormalEnd = 0;
+
+// What the player is told about a score that beat the record the board showed.
+struct Outcome {
+    QString text;
+    int style;
+};
+
+Outcome storeBeatenRecord(BoardState& state, const QString& score, const QString& name) {
+    // The board showed no record, so the score beats nothing that is known.
+    if (!state.recordReadAtStartup)
+        return {kRecordUnreadAtStart.toString(), MessageStyle::IconExclamation};
+    state.recordText = name;
+    try {
+        writeRecordPair(state.windowsDir, score, name);
+        return {kCongratulation.toString(), MessageStyle::Ok};
+    } catch (const RecordFileError& error) {
+        return {error.message(kWriteFailureIntro, kWriteFailureOutro), MessageStyle::IconExclamation};
+    }
+}
+
 } // namespace
 
 void Game::cmdExit_Click() {
@@ -22,15 +45,8 @@ void Game::cmdExit_Click() {
 
     const QString score = board().Punteggio().caption();
     if (beatsRecord(board().lblpunti().caption(), score)) {
-        const QString name = board().lblnome1().caption();
-        state_.recordText = name;
-        try {
-            writeRecordPair(state_.windowsDir, score, name);
-            services_.dialogs.messageBox(kCongratulation.toString(), MessageStyle::Ok);
-        } catch (const RecordFileError& error) {
-            services_.dialogs.messageBox(error.message(kWriteFailureIntro, kWriteFailureOutro),
-                                         MessageStyle::IconExclamation);
-        }
+        const Outcome outcome = storeBeatenRecord(state_, score, board().lblnome1().caption());
+        services_.dialogs.messageBox(outcome.text, outcome.style);
     }
     services_.program.endProgram(kNormalEnd);
 }

@@ -153,6 +153,7 @@ QString Leggifiletxt(const QString& nomefile) {
 
 RecordsAtStartup openRecordFiles(BoardState& state) {
     state.windowsDir = GetSystemDir();
+    state.recordReadAtStartup = false;
     try {
         if (state.windowsDir.isEmpty())
             throw RecordFileError(kUnknownFolder.toString(), kReasonNoFolder.toString());
@@ -161,7 +162,9 @@ RecordsAtStartup openRecordFiles(BoardState& state) {
         const QString namePath = recordFilePath(state.windowsDir, kNameFileName);
         ensureFileExists(scorePath);
         ensureFileExists(namePath);
-        return {Leggifiletxt(scorePath), Leggifiletxt(namePath), {}};
+        RecordsAtStartup read{Leggifiletxt(scorePath), Leggifiletxt(namePath), {}};
+        state.recordReadAtStartup = true;
+        return read;
     } catch (const RecordFileError& error) {
         return {{}, {}, error.message(kStartupIntro, kStartupOutro)};
     }

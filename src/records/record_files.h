@@ -56,7 +56,8 @@ struct RecordsAtStartup {
 };
 
 // Start-up's record steps: sets state.windowsDir from GetSystemDir, creates the folder and both
-// files (empty) when missing, checks that the folder takes new files, and reads both files.
+// files (empty) when missing, checks that the folder takes new files, and reads both files;
+// state.recordReadAtStartup tells whether both were read.
 RecordsAtStartup openRecordFiles(BoardState& state);
 
 // Replaces both files in folder with one line each. Both new files are committed to the disk under

@@ -19,6 +19,9 @@ constexpr QStringView kGoodbye = u"              Ciao a presto.";
 constexpr QStringView kCongratulation = u"Ok ho registrato il tuo record, C A M P I O N E\"";
 static_assert(kCongratulation.size() == 48);
 constexpr QByteArrayView kOldName = "Bea\r\n";
+constexpr QStringView kRecordUnreadAtStart =
+    u"Non ho potuto leggere il record all'inizio della partita, "
+    u"perciò non registro il tuo punteggio: il record resta com'era.";
 
 enum class WriteFailure { FolderForName, ReadOnlyFolder, NoFolder };
 
@@ -58,6 +61,8 @@ private slots:
     void storesABeatenRecordAndCongratulatesExactlyThen();
     void failedWriteShowsOneMessageAndStillEndsNormally_data();
     void failedWriteShowsOneMessageAndStillEndsNormally();
+    void recordUnreadAtTheLatestStartUpIsNeverReplaced_data();
+    void recordUnreadAtTheLatestStartUpIsNeverReplaced();
     void tickWhileTheGoodbyeIsOpenIsIgnored();
     void endInsideAMissWarningResumesNothing();
     void exitButtonReachesTheEndThroughTheBoard();
@@ -150,6 +155,52 @@ void EndOfGameTest::failedWriteShowsOneMessageAndStillEndsNormally() {
     if (failure != WriteFailure::FolderForName)
         QCOMPARE(records.read(kNameFileName), oldName);
     QCOMPARE(records.entries(), QStringList({kScoreFileName.toString(), kNameFileName.toString()}));
+}
+
+void EndOfGameTest::recordUnreadAtTheLatestStartUpIsNeverReplaced_data() {
+    // Whether each start-up finds the record readable: the first at the program's start, the others
+    // at a new game chosen from the menu.
+    QTest::addColumn<QList<bool>>("readable");
+    QTest::newRow("unreadable at start-up") << QList<bool>{false};
+    QTest::newRow("unreadable, then read by a new game") << QList<bool>{false, true};
+    QTest::newRow("read, then unreadable in a new game") << QList<bool>{true, false};
+}
+
+// A game that did not read the pair does not know the record, so it never replaces it, even when
+// the files could be written by then.
+void EndOfGameTest::recordUnreadAtTheLatestStartUpIsNeverReplaced() {
+    QFETCH(QList<bool>, readable);
+    const RecordFolder records;
+    records.write(kScoreFileName, " 50\r\n");
+    const auto placeName = [&](bool asAFile) {
+        QFile::remove(records.path(kNameFileName));
+        QDir(records.path(kNameFileName)).removeRecursively();
+        if (asAFile)
+            records.write(kNameFileName, kOldName.toByteArray());
+        else
+            QDir().mkpath(records.path(kNameFileName));
+    };
+    TestWorld world;
+    Game game(world.services());
+    for (qsizetype start = 0; start < readable.size(); ++start) {
+        placeName(readable[start]);
+        if (start > 0)
+            world.dialogs.answer({MessageAnswer::Yes, {}, {}});
+        world.dialogs.answerText(u"Anna"_qs);
+        start == 0 ? game.start() : game.Next_Click();
+    }
+    placeName(true);
+    game.board().Punteggio().setCaption(u" 60"_qs);
+    world.forget();
+
+    QVERIFY_THROWS_EXCEPTION(ProgramEnded, game.cmdExit_Click());
+    QCOMPARE(world.program.endedWith, 0);
+    const bool stored = readable.back();
+    QCOMPARE(world.dialogs.shown.size(), 2u);
+    QCOMPARE(world.dialogs.shown[1].text,
+             stored ? kCongratulation.toString() : kRecordUnreadAtStart.toString());
+    QCOMPARE(records.read(kScoreFileName), stored ? QByteArray(" 60\r\n") : QByteArray(" 50\r\n"));
+    QCOMPARE(records.read(kNameFileName), stored ? QByteArray("Anna\r\n") : kOldName.toByteArray());
 }
 
 void EndOfGameTest::tickWhileTheGoodbyeIsOpenIsIgnored() {

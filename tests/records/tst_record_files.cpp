@@ -139,6 +139,7 @@ void RecordFilesTest::storedRecordIsReadWholeAndLeftUnchanged() {
     QCOMPARE(shown.error, QString());
     QCOMPARE(shown.score, u" 12\r\n"_qs);
     QCOMPARE(shown.name, u"Niccolò\r\n"_qs);
+    QVERIFY(state.recordReadAtStartup);
     QCOMPARE(records.read(kScoreFileName), QByteArray(" 12\r\n"));
     QCOMPARE(records.read(kNameFileName), QByteArray("Niccol\xF2\r\n"));
     QCOMPARE(records.entries(), QStringList({kScoreFileName.toString(), kNameFileName.toString()}));
@@ -158,6 +159,7 @@ void RecordFilesTest::unusablePlaceGivesOneMessageAndEmptyTexts() {
     }();
     QVERIFY2(shown.error.contains(blocked), qPrintable(shown.error));
     QVERIFY(shown.error.contains(u"Motivo: "));
+    QVERIFY(!state.recordReadAtStartup);
     QCOMPARE(shown.score, QString());
     QCOMPARE(shown.name, QString());
     QCOMPARE(records.read(kNameFileName), oldName);
