@@ -38,7 +38,7 @@ bench::Timings recordRoundTrips(const testing::RecordFolder& records) {
     for (int run = 0; run < kRuns; ++run) {
         QElapsedTimer clock;
         clock.start();
-        writeRecordPair(records.folder(), u" %1"_qs.arg(run + 1), u"Zoë"_qs);
+        writeRecordPair(RecordLock(records.folder()), u" %1"_qs.arg(run + 1), u"Zoë"_qs);
         BoardState state;
         const RecordsAtStartup shown = openRecordFiles(state);
         samples.add(msBetween(0, clock.nsecsElapsed()));

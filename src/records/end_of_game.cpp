@@ -28,7 +28,8 @@ Outcome storeBeatenRecord(BoardState& state, const QString& score, const QString
         return {kRecordUnreadAtStart.toString(), MessageStyle::IconExclamation};
     state.recordText = name;
     try {
-        writeRecordPair(state.windowsDir, score, name);
+        const RecordLock lock(state.windowsDir);
+        writeRecordPair(lock, score, name);
         return {kCongratulation.toString(), MessageStyle::Ok};
     } catch (const RecordFileError& error) {
         return {error.message(kWriteFailureIntro, kWriteFailureOutro), MessageStyle::IconExclamation};

@@ -134,6 +134,7 @@ void EndOfGameTest::failedWriteShowsOneMessageAndStillEndsNormally() {
         break;
     case WriteFailure::ReadOnlyFolder:
         records.makeReadOnly(records.folder());
+        told = records.folder();
         break;
     case WriteFailure::NoFolder:
         ending.game.state().windowsDir.clear(); // as start-up leaves it when the system names none
