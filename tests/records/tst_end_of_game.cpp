@@ -23,7 +23,7 @@ constexpr QStringView kRecordUnreadAtStart =
     u"Non ho potuto leggere il record all'inizio della partita, "
     u"perciò non registro il tuo punteggio: il record resta com'era.";
 
-enum class WriteFailure { FolderForName, ReadOnlyFolder, NoFolder };
+enum class WriteFailure { FolderForName, ReadOnlyFolder, NoFolder, LockHeld };
 
 // A game at its end: the record folder opened as start-up opens it, and the labels as play left them.
 struct EndingGame {
@@ -61,6 +61,8 @@ private slots:
     void storesABeatenRecordAndCongratulatesExactlyThen();
     void failedWriteShowsOneMessageAndStillEndsNormally_data();
     void failedWriteShowsOneMessageAndStillEndsNormally();
+    void recordStoredMeanwhileIsReplacedOnlyWhenBeaten_data();
+    void recordStoredMeanwhileIsReplacedOnlyWhenBeaten();
     void recordUnreadAtTheLatestStartUpIsNeverReplaced_data();
     void recordUnreadAtTheLatestStartUpIsNeverReplaced();
     void tickWhileTheGoodbyeIsOpenIsIgnored();
@@ -118,6 +120,7 @@ void EndOfGameTest::failedWriteShowsOneMessageAndStillEndsNormally_data() {
     QTest::newRow("a folder where quadrix.txt should be") << WriteFailure::FolderForName;
     QTest::newRow("the records folder made read-only during the game") << WriteFailure::ReadOnlyFolder;
     QTest::newRow("no records folder at all") << WriteFailure::NoFolder;
+    QTest::newRow("the records held by another game throughout") << WriteFailure::LockHeld;
 }
 
 void EndOfGameTest::failedWriteShowsOneMessageAndStillEndsNormally() {
@@ -126,6 +129,7 @@ void EndOfGameTest::failedWriteShowsOneMessageAndStillEndsNormally() {
     RecordFolder& records = ending.records;
     const QByteArray oldName = records.read(kNameFileName);
     QString told = records.path(kScoreFileName);
+    std::optional<RecordLock> otherGame;
     switch (failure) {
     case WriteFailure::FolderForName:
         told = records.path(kNameFileName);
@@ -140,12 +144,17 @@ void EndOfGameTest::failedWriteShowsOneMessageAndStillEndsNormally() {
         ending.game.state().windowsDir.clear(); // as start-up leaves it when the system names none
         told = u"(cartella sconosciuta)"_qs;
         break;
+    case WriteFailure::LockHeld:
+        otherGame.emplace(records.folder());
+        told = records.folder();
+        break;
     }
 
     {
         const ObeyFilePermissions asAPlayer;
         QVERIFY_THROWS_EXCEPTION(ProgramEnded, ending.game.cmdExit_Click());
     }
+    otherGame.reset();
     QCOMPARE(ending.world.program.endedWith, 0);
     const std::vector<ShownBox>& shown = ending.world.dialogs.shown;
     QCOMPARE(shown.size(), 2u);
@@ -156,6 +165,48 @@ void EndOfGameTest::failedWriteShowsOneMessageAndStillEndsNormally() {
     if (failure != WriteFailure::FolderForName)
         QCOMPARE(records.read(kNameFileName), oldName);
     QCOMPARE(records.entries(), QStringList({kScoreFileName.toString(), kNameFileName.toString()}));
+}
+
+void EndOfGameTest::recordStoredMeanwhileIsReplacedOnlyWhenBeaten_data() {
+    // The game read " 12" Bea at start-up and ends with " 15" Anna; meanwhile another game stored a
+    // pair of its own.
+    QTest::addColumn<QByteArray>("meanwhileScore");
+    QTest::addColumn<QByteArray>("meanwhileName");
+    QTest::addColumn<bool>("stored");
+    QTest::addColumn<QString>("told");
+    QTest::newRow("lower record") << QByteArray(" 13\r\n") << QByteArray("Carla\r\n") << true
+                                  << kCongratulation.toString();
+    QTest::newRow("equal record")
+        << QByteArray(" 15\r\n") << QByteArray("Carla\r\n") << false
+        << u"Hai superato il record di inizio partita, ma nel frattempo Carla ha "
+           u"registrato un nuovo record, con un punteggio di 15: il record resta suo."_qs;
+    QTest::newRow("higher record")
+        << QByteArray("120\r\n") << QByteArray(" Carla 2\r\n") << false
+        << u"Hai superato il record di inizio partita, ma nel frattempo  Carla 2 ha "
+           u"registrato un nuovo record, con un punteggio di 120: il record resta suo."_qs;
+    QTest::newRow("higher record, no name")
+        << QByteArray(" 20\r\n") << QByteArray("\r\n") << false
+        << u"Hai superato il record di inizio partita, ma nel frattempo un "
+           u"giocatore senza nome ha registrato un nuovo record, con un "
+           u"punteggio di 20: il record resta suo."_qs;
+}
+
+// Two games under one login: the one that ends later stores its score only when it beats the record
+// stored now too, and the congratulation shows exactly when it does.
+void EndOfGameTest::recordStoredMeanwhileIsReplacedOnlyWhenBeaten() {
+    QFETCH(QByteArray, meanwhileScore);
+    QFETCH(QByteArray, meanwhileName);
+    QFETCH(bool, stored);
+    QFETCH(QString, told);
+    EndingGame ending(" 12\r\n", u" 15"_qs, u"Anna"_qs);
+    ending.records.write(kScoreFileName, meanwhileScore);
+    ending.records.write(kNameFileName, meanwhileName);
+
+    QVERIFY_THROWS_EXCEPTION(ProgramEnded, ending.game.cmdExit_Click());
+    QCOMPARE(ending.world.program.endedWith, 0);
+    QCOMPARE(ending.boxTexts(), QStringList({kGoodbye.toString(), told}));
+    QCOMPARE(ending.records.read(kScoreFileName), stored ? QByteArray(" 15\r\n") : meanwhileScore);
+    QCOMPARE(ending.records.read(kNameFileName), stored ? QByteArray("Anna\r\n") : meanwhileName);
 }
 
 void EndOfGameTest::recordUnreadAtTheLatestStartUpIsNeverReplaced_data() {
