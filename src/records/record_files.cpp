@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <optional>
+#include <utility>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -54,6 +55,9 @@ constexpr unsigned long kLockRetryMs = 5;
 // file to the committed suffix is the commit point, after which the pair only moves into place.
 constexpr QStringView kStagingSuffix = u".nuovo";
 constexpr QStringView kCommittedSuffix = u".pronto";
+
+// How the record files reach the disk; only DiskSyncOverride changes it, for the life of a test.
+DiskSync diskSync = ::fsync;
 
 // Every name a pair's replacement uses in the records folder.
 struct PairPaths {
@@ -125,7 +129,7 @@ int syncFolder(const QString& folder) {
     const int handle = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (handle < 0)
         return -1;
-    const int result = ::fsync(handle);
+    const int result = diskSync(handle);
     const int error = errno;
     ::close(handle);
     errno = error;
@@ -139,7 +143,7 @@ void stageFile(const QString& staged, const QString& recordPath, const QByteArra
         throw RecordFileError(recordPath, withDetail(kReasonCannotCreate, file.errorString()));
     if (file.write(bytes) != bytes.size() || !file.flush())
         throw RecordFileError(recordPath, withDetail(kReasonCannotWrite, file.errorString()));
-    if (::fsync(file.handle()) != 0)
+    if (diskSync(file.handle()) != 0)
         throw RecordFileError(recordPath, withDetail(kReasonCannotSync, qt_error_string(errno)));
 }
 
@@ -168,6 +172,12 @@ void finishOrDiscard(const PairPaths& paths) {
 }
 
 } // namespace
+
+DiskSyncOverride::DiskSyncOverride(DiskSync sync) : previous_(std::exchange(diskSync, std::move(sync))) {}
+
+DiskSyncOverride::~DiskSyncOverride() {
+    diskSync = std::move(previous_);
+}
 
 RecordFileError::RecordFileError(const QString& path, const QString& reason)
     : std::runtime_error(u"%1: %2"_qs.arg(path, reason).toStdString()), path_(path), reason_(reason) {}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <stdexcept>
 
 #include <QLockFile>
@@ -49,6 +50,24 @@ QString GetSystemDir();
 // The file's content, line ends included and nothing trimmed, read up to kRecordReadLimit bytes.
 // Throws RecordFileError when it cannot be read.
 QString Leggifiletxt(const QString& nomefile);
+
+// Commits an open file's or folder's content to the disk, as fsync does: 0, or -1 with errno set.
+using DiskSync = std::function<int(int fileDescriptor)>;
+
+// Puts sync in the place of fsync for the record files while the object lives, so that a test can
+// have the disk refuse a write; the one before comes back when the object ends.
+class DiskSyncOverride {
+public:
+    explicit DiskSyncOverride(DiskSync sync);
+    ~DiskSyncOverride();
+    DiskSyncOverride(const DiskSyncOverride&) = delete;
+    DiskSyncOverride& operator=(const DiskSyncOverride&) = delete;
+    DiskSyncOverride(DiskSyncOverride&&) = delete;
+    DiskSyncOverride& operator=(DiskSyncOverride&&) = delete;
+
+private:
+    DiskSync previous_;
+};
 
 // The longest a game waits for another to release the records lock.
 inline constexpr std::chrono::milliseconds kRecordLockWait{2000};

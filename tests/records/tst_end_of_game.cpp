@@ -1,3 +1,8 @@
+#include <cerrno>
+#include <optional>
+
+#include <unistd.h>
+
 #include <QTest>
 
 #include "board/game.h"
@@ -23,7 +28,25 @@ constexpr QStringView kRecordUnreadAtStart =
     u"Non ho potuto leggere il record all'inizio della partita, "
     u"perciò non registro il tuo punteggio: il record resta com'era.";
 
-enum class WriteFailure { FolderForName, ReadOnlyFolder, NoFolder, LockHeld };
+enum class WriteFailure {
+    FolderForName,
+    ReadOnlyFolder,
+    NoFolder,
+    LockHeld,
+    ScoreSync,
+    NameSync,
+    FolderSync
+};
+
+// Lets the disk refuse the given sync of a write, counting from 1, and take every other one.
+DiskSync failingSync(int refused) {
+    return [refused, syncs = 0](int handle) mutable {
+        if (++syncs != refused)
+            return ::fsync(handle);
+        errno = EIO;
+        return -1;
+    };
+}
 
 // A game at its end: the record folder opened as start-up opens it, and the labels as play left them.
 struct EndingGame {
@@ -121,6 +144,9 @@ void EndOfGameTest::failedWriteShowsOneMessageAndStillEndsNormally_data() {
     QTest::newRow("the records folder made read-only during the game") << WriteFailure::ReadOnlyFolder;
     QTest::newRow("no records folder at all") << WriteFailure::NoFolder;
     QTest::newRow("the records held by another game throughout") << WriteFailure::LockHeld;
+    QTest::newRow("the new score's file refused by the disk") << WriteFailure::ScoreSync;
+    QTest::newRow("the new name's file refused by the disk") << WriteFailure::NameSync;
+    QTest::newRow("the new files' names refused by the disk") << WriteFailure::FolderSync;
 }
 
 void EndOfGameTest::failedWriteShowsOneMessageAndStillEndsNormally() {
@@ -130,6 +156,7 @@ void EndOfGameTest::failedWriteShowsOneMessageAndStillEndsNormally() {
     const QByteArray oldName = records.read(kNameFileName);
     QString told = records.path(kScoreFileName);
     std::optional<RecordLock> otherGame;
+    std::optional<DiskSyncOverride> disk;
     switch (failure) {
     case WriteFailure::FolderForName:
         told = records.path(kNameFileName);
@@ -146,6 +173,17 @@ void EndOfGameTest::failedWriteShowsOneMessageAndStillEndsNormally() {
         break;
     case WriteFailure::LockHeld:
         otherGame.emplace(records.folder());
+        told = records.folder();
+        break;
+    case WriteFailure::ScoreSync:
+        disk.emplace(failingSync(1));
+        break;
+    case WriteFailure::NameSync:
+        disk.emplace(failingSync(2));
+        told = records.path(kNameFileName);
+        break;
+    case WriteFailure::FolderSync:
+        disk.emplace(failingSync(3));
         told = records.folder();
         break;
     }
