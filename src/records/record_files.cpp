@@ -136,14 +136,16 @@ int syncFolder(const QString& folder) {
     return result;
 }
 
-// Writes bytes under the staging name and commits them to the disk; a failure names the record file.
-void stageFile(const QString& staged, const QString& recordPath, const QByteArray& bytes) {
-    QFile file(staged);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw RecordFileError(recordPath, withDetail(kReasonCannotCreate, file.errorString()));
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        throw RecordFileError(recordPath, withDetail(kReasonCannotWrite, file.errorString()));
-    if (diskSync(file.handle()) != 0)
+// Writes bytes under the staging name; a failure names the record file.
+void stageFile(QFile& staged, const QString& recordPath, const QByteArray& bytes) {
+    if (!staged.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw RecordFileError(recordPath, withDetail(kReasonCannotCreate, staged.errorString()));
+    if (staged.write(bytes) != bytes.size() || !staged.flush())
+        throw RecordFileError(recordPath, withDetail(kReasonCannotWrite, staged.errorString()));
+}
+
+void syncStaged(const QFile& staged, const QString& recordPath) {
+    if (diskSync(staged.handle()) != 0)
         throw RecordFileError(recordPath, withDetail(kReasonCannotSync, qt_error_string(errno)));
 }
 
@@ -261,8 +263,13 @@ void writeRecordPair(const RecordLock& lock, const QString& score, const QString
             throw RecordFileError(path, kReasonFolderForFile.toString());
     }
     try {
-        stageFile(paths.stagedScore, paths.score, encodeRecordLine(score));
-        stageFile(paths.stagedName, paths.name, encodeRecordLine(name));
+        QFile stagedScore(paths.stagedScore);
+        QFile stagedName(paths.stagedName);
+        stageFile(stagedScore, paths.score, encodeRecordLine(score));
+        stageFile(stagedName, paths.name, encodeRecordLine(name));
+        // Both written before either is synced, so that one journal commit can take both.
+        syncStaged(stagedScore, paths.score);
+        syncStaged(stagedName, paths.name);
         // The staging files' names must be on the disk before the commit that relies on them.
         if (syncFolder(lock.folder()) != 0)
             throw RecordFileError(lock.folder(), withDetail(kReasonCannotSyncFolder, qt_error_string(errno)));
