@@ -40,7 +40,7 @@ constexpr QStringView kReasonCannotWrite = u"il nuovo file non si può scrivere,
 constexpr QStringView kReasonCannotSync = u"il nuovo file non si può salvare sul disco";
 constexpr QStringView kReasonCannotSyncFolder = u"i nuovi file non si possono salvare sul disco";
 constexpr QStringView kReasonCannotReplace = u"il file vecchio non si può sostituire";
-constexpr QStringView kReasonInUse = u"un altro gioco sta usando il record e non lo ha lasciato in tempo";
+constexpr QStringView kReasonInUse = u"un altro gioco sta usando il record e non l'ha liberato in tempo";
 constexpr QStringView kReasonCannotLock = u"il file di blocco non si può creare";
 
 constexpr QStringView kLockFileName = u"record.lock";

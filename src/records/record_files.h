@@ -77,8 +77,9 @@ inline constexpr std::chrono::milliseconds kRecordLockWait{2000};
 class RecordLock {
 public:
     // Takes the lock, waiting up to kRecordLockWait while another game holds it. A lock left by a
-    // game that was killed is taken over at once; one left on another machine sharing the folder,
-    // once it is older than any game holds it. Throws RecordFileError when the lock cannot be had.
+    // killed game is taken over at once, or after a second when that game died before naming its
+    // process or ran on another machine sharing the folder; a live game's lock never is. Throws
+    // RecordFileError when the lock cannot be had.
     explicit RecordLock(const QString& folder);
 
     // The records folder, with its trailing "/".
