@@ -24,6 +24,8 @@ struct BoardState {
     Int16 disparicmd2Number;
     Int16 score;
     Int16 flashCount;
+    // Whether the latest start-up read the whole stored pair: a game that did not never replaces it.
+    bool recordReadAtStartup = false;
 };
 
 } // namespace brivadoro

@@ -47,10 +47,11 @@ void Game::Form_Load() {
     board_->Timer2().setEnabled(false);
 
     board_->lblnome1().setCaption(name);
-    resetClock();
+    // The record's message opens before the clock starts, so no time runs while the board is unseen.
     const RecordsAtStartup records = openRecordFiles(state_);
     if (!records.error.isEmpty())
         services_.dialogs.messageBox(records.error, MessageStyle::IconExclamation);
+    resetClock();
     board_->lblpunti().setCaption(records.score);
     board_->lblnome().setCaption(records.name);
     state_.secondsLeft = Int16::rounded(state_.clockSeconds + kSecondsPerGame);

@@ -1,3 +1,5 @@
+#include <QLocale>
+
 #include "board/game.h"
 #include "record_files.h"
 #include "record_text.h"
@@ -11,7 +13,54 @@ constexpr QStringView kGoodbye = u"              Ciao a presto.";
 constexpr QStringView kCongratulation = u"Ok ho registrato il tuo record, C A M P I O N E\"";
 constexpr QStringView kWriteFailureIntro = u"Non sono riuscito a registrare il tuo record.";
 constexpr QStringView kWriteFailureOutro = u"Il record precedente resta com'era.";
+constexpr QStringView kRecordUnreadAtStart =
+    u"Non ho potuto leggere il record all'inizio della partita, "
+    u"perciò non registro il tuo punteggio: il record resta com'era.";
+constexpr QStringView kRecordStoredMeanwhile =
+    u"Hai superato il record di inizio partita, ma nel frattempo %1 "
+    u"ha registrato un nuovo record, con un punteggio di %2: "
+    u"il record resta suo.";
+constexpr QStringView kRecordStoredMeanwhileUnnamed =
+    u"Hai superato il record di inizio partita, ma nel frattempo un giocatore senza nome ha registrato "
+    u"un nuovo record, con un punteggio di %1: il record resta suo.";
 constexpr int kNormalEnd = 0;
+
+// What the player is told about a score that beat the record the board showed.
+struct Outcome {
+    QString text;
+    int style;
+};
+
+// Names the holder of a record stored by another game since start-up, and its points.
+QString storedMeanwhileText(const RecordPair& stored) {
+    QString holder = stored.name;
+    while (holder.endsWith(u'\n') || holder.endsWith(u'\r'))
+        holder.chop(1);
+    const QString points =
+        QLocale::c().toString(recordValue(stored.score), 'g', QLocale::FloatingPointShortest);
+    return holder.trimmed().isEmpty() ? kRecordStoredMeanwhileUnnamed.arg(points)
+                                      : kRecordStoredMeanwhile.arg(holder, points);
+}
+
+// Stores the score only when it beats the record stored now as well, which another game under the
+// same login may have raised since start-up; the pair is read again and replaced under one lock.
+Outcome storeBeatenRecord(BoardState& state, const QString& score, const QString& name) {
+    // The board showed no record, so the score beats nothing that is known.
+    if (!state.recordReadAtStartup)
+        return {kRecordUnreadAtStart.toString(), MessageStyle::IconExclamation};
+    try {
+        const RecordLock lock(state.windowsDir);
+        const RecordPair stored = readRecordPair(lock);
+        if (!beatsRecord(stored.score, score))
+            return {storedMeanwhileText(stored), MessageStyle::IconInformation};
+        state.recordText = name;
+        writeRecordPair(lock, score, name);
+        return {kCongratulation.toString(), MessageStyle::Ok};
+    } catch (const RecordFileError& error) {
+        return {error.message(kWriteFailureIntro, kWriteFailureOutro), MessageStyle::IconExclamation};
+    }
+}
+
 } // namespace
 
 void Game::cmdExit_Click() {
@@ -20,17 +69,11 @@ void Game::cmdExit_Click() {
     endOfGameStarted_ = true;
     services_.dialogs.messageBox(kGoodbye.toString(), MessageStyle::Ok);
 
+    // The congratulation shows exactly when the pair is stored; every other outcome says why not.
     const QString score = board().Punteggio().caption();
     if (beatsRecord(board().lblpunti().caption(), score)) {
-        const QString name = board().lblnome1().caption();
-        state_.recordText = name;
-        try {
-            writeRecordPair(state_.windowsDir, score, name);
-            services_.dialogs.messageBox(kCongratulation.toString(), MessageStyle::Ok);
-        } catch (const RecordFileError& error) {
-            services_.dialogs.messageBox(error.message(kWriteFailureIntro, kWriteFailureOutro),
-                                         MessageStyle::IconExclamation);
-        }
+        const Outcome outcome = storeBeatenRecord(state_, score, board().lblnome1().caption());
+        services_.dialogs.messageBox(outcome.text, outcome.style);
     }
     services_.program.endProgram(kNormalEnd);
 }

@@ -1,15 +1,18 @@
 #include "record_files.h"
 
-#include <array>
+#include <cerrno>
+#include <optional>
+#include <utility>
 
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringBuilder>
-#include <QTemporaryFile>
+#include <QThread>
 
 #include "board/board_state.h"
 #include "record_text.h"
@@ -35,10 +38,40 @@ constexpr QStringView kReasonCannotRead = u"il file non si può leggere";
 constexpr QStringView kReasonCannotCreate = u"il nuovo file non si può creare";
 constexpr QStringView kReasonCannotWrite = u"il nuovo file non si può scrivere, forse il disco è pieno";
 constexpr QStringView kReasonCannotSync = u"il nuovo file non si può salvare sul disco";
+constexpr QStringView kReasonCannotSyncFolder = u"i nuovi file non si possono salvare sul disco";
 constexpr QStringView kReasonCannotReplace = u"il file vecchio non si può sostituire";
-// Each new record file is committed beside its file under this suffix first, so that the two
-// renames that replace the pair can follow each other with nothing in between.
+constexpr QStringView kReasonInUse = u"un altro gioco sta usando il record e non l'ha liberato in tempo";
+constexpr QStringView kReasonCannotLock = u"il file di blocco non si può creare";
+
+constexpr QStringView kLockFileName = u"record.lock";
+// A lock file whose game is gone counts as left behind at once when it names its process; one that
+// was killed before it could, or that names a process of another machine, after this age. A live
+// game is never robbed of its lock, whatever its age: QLockFile removes a lock only after taking
+// the system lock that its holder keeps on the file.
+constexpr std::chrono::milliseconds kStaleLockAge{1000};
+constexpr unsigned long kLockRetryMs = 5;
+
+// A new pair is written beside the old one under the staging suffix; renaming the name's staging
+// file to the committed suffix is the commit point, after which the pair only moves into place.
 constexpr QStringView kStagingSuffix = u".nuovo";
+constexpr QStringView kCommittedSuffix = u".pronto";
+
+// How the record files reach the disk; only DiskSyncOverride changes it, for the life of a test.
+DiskSync diskSync = ::fsync;
+
+// Every name a pair's replacement uses in the records folder.
+struct PairPaths {
+    explicit PairPaths(const QString& folder)
+        : score(recordFilePath(folder, kScoreFileName)), name(recordFilePath(folder, kNameFileName)),
+          stagedScore(score % kStagingSuffix), stagedName(name % kStagingSuffix),
+          committedName(name % kCommittedSuffix) {}
+
+    QString score;
+    QString name;
+    QString stagedScore;
+    QString stagedName;
+    QString committedName;
+};
 
 // The reason, followed by the system's own words for it.
 QString withDetail(QStringView reason, const QString& detail) {
@@ -64,9 +97,6 @@ void ensureFolder(const QString& folder) {
         throw RecordFileError(folder, blocking.isEmpty() ? kReasonCannotMakeFolder.toString()
                                                          : kReasonFileInPath.arg(blocking));
     }
-    QTemporaryFile probe(folder + u".prova-XXXXXX"_qs);
-    if (!probe.open())
-        throw RecordFileError(folder, withDetail(kReasonFolderNotWritable, probe.errorString()));
 }
 
 // Refuses what is not an ordinary file: opening a folder fails, and a pipe or device could block.
@@ -91,33 +121,65 @@ void ensureFileExists(const QString& path) {
         throw RecordFileError(path, withDetail(kReasonCannotOpen, file.errorString()));
 }
 
-QString stagingPath(const QString& path) {
-    return path % kStagingSuffix;
+bool renamed(const QString& from, const QString& to) {
+    return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 }
 
-// Commits bytes to the disk under the staging name beside path, leaving the file at path as it was.
-void stageFile(const QString& path, const QByteArray& bytes) {
-    if (QFileInfo(path).isDir())
-        throw RecordFileError(path, kReasonFolderForFile.toString());
-    QSaveFile file(stagingPath(path));
-    if (!file.open(QIODevice::WriteOnly))
-        throw RecordFileError(path, withDetail(kReasonCannotCreate, file.errorString()));
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        throw RecordFileError(path, withDetail(kReasonCannotWrite, file.errorString()));
-    // QSaveFile::commit ignores a failed sync; a full disk must show here, before any rename.
-    if (::fsync(file.handle()) != 0)
-        throw RecordFileError(path, withDetail(kReasonCannotSync, qt_error_string(errno)));
-    if (!file.commit())
-        throw RecordFileError(path, withDetail(kReasonCannotCreate, file.errorString()));
+int syncFolder(const QString& folder) {
+    const int handle = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (handle < 0)
+        return -1;
+    const int result = diskSync(handle);
+    const int error = errno;
+    ::close(handle);
+    errno = error;
+    return result;
 }
 
-void replaceWithStaged(const QString& path) {
-    const QByteArray staged = QFile::encodeName(stagingPath(path));
-    if (::rename(staged.constData(), QFile::encodeName(path).constData()) != 0)
-        throw RecordFileError(path, withDetail(kReasonCannotReplace, qt_error_string(errno)));
+// Writes bytes under the staging name; a failure names the record file.
+void stageFile(QFile& staged, const QString& recordPath, const QByteArray& bytes) {
+    if (!staged.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw RecordFileError(recordPath, withDetail(kReasonCannotCreate, staged.errorString()));
+    if (staged.write(bytes) != bytes.size() || !staged.flush())
+        throw RecordFileError(recordPath, withDetail(kReasonCannotWrite, staged.errorString()));
+}
+
+void syncStaged(const QFile& staged, const QString& recordPath) {
+    if (diskSync(staged.handle()) != 0)
+        throw RecordFileError(recordPath, withDetail(kReasonCannotSync, qt_error_string(errno)));
+}
+
+// Moves a committed pair into place, the score first. The name's rename ends the commit, so a
+// writer stopped between the two leaves it for the next one to finish; the score's staging file is
+// then gone already.
+std::optional<RecordFileError> finishCommitted(const PairPaths& paths) {
+    if (!renamed(paths.stagedScore, paths.score) && errno != ENOENT)
+        return RecordFileError(paths.score, withDetail(kReasonCannotReplace, qt_error_string(errno)));
+    if (!renamed(paths.committedName, paths.name))
+        return RecordFileError(paths.name, withDetail(kReasonCannotReplace, qt_error_string(errno)));
+    return std::nullopt;
+}
+
+// Leaves the pair whole before it is read or written: a committed pair is finished, the staging
+// files of an uncommitted one are removed. Nothing stages a file while a commit is pending, so a
+// staging file beside a committed name always belongs to that commit.
+void finishOrDiscard(const PairPaths& paths) {
+    if (QFileInfo::exists(paths.committedName)) {
+        if (std::optional<RecordFileError> failure = finishCommitted(paths))
+            throw *failure;
+    } else {
+        QFile::remove(paths.stagedScore);
+    }
+    QFile::remove(paths.stagedName);
 }
 
 } // namespace
+
+DiskSyncOverride::DiskSyncOverride(DiskSync sync) : previous_(std::exchange(diskSync, std::move(sync))) {}
+
+DiskSyncOverride::~DiskSyncOverride() {
+    diskSync = std::move(previous_);
+}
 
 RecordFileError::RecordFileError(const QString& path, const QString& reason)
     : std::runtime_error(u"%1: %2"_qs.arg(path, reason).toStdString()), path_(path), reason_(reason) {}
@@ -151,41 +213,77 @@ QString Leggifiletxt(const QString& nomefile) {
     return decodeRecordText(bytes, !file.atEnd());
 }
 
+RecordLock::RecordLock(const QString& folder)
+    : folder_(folder), file_(recordFilePath(folder, kLockFileName)) {
+    if (folder.isEmpty())
+        throw RecordFileError(kUnknownFolder.toString(), kReasonNoFolder.toString());
+    file_.setStaleLockTime(kStaleLockAge);
+    const QDeadlineTimer deadline(kRecordLockWait);
+    while (!file_.tryLock(std::chrono::milliseconds::zero())) {
+        if (file_.error() == QLockFile::PermissionError)
+            throw RecordFileError(folder, kReasonFolderNotWritable.toString());
+        if (file_.error() != QLockFile::LockFailedError)
+            throw RecordFileError(file_.fileName(), kReasonCannotLock.toString());
+        if (deadline.hasExpired())
+            throw RecordFileError(folder, kReasonInUse.toString());
+        QThread::msleep(kLockRetryMs);
+    }
+}
+
+RecordPair readRecordPair(const RecordLock& lock) {
+    const PairPaths paths(lock.folder());
+    finishOrDiscard(paths);
+    return {Leggifiletxt(paths.score), Leggifiletxt(paths.name)};
+}
+
 RecordsAtStartup openRecordFiles(BoardState& state) {
     state.windowsDir = GetSystemDir();
+    state.recordReadAtStartup = false;
     try {
         if (state.windowsDir.isEmpty())
             throw RecordFileError(kUnknownFolder.toString(), kReasonNoFolder.toString());
         ensureFolder(state.windowsDir);
-        const QString scorePath = recordFilePath(state.windowsDir, kScoreFileName);
-        const QString namePath = recordFilePath(state.windowsDir, kNameFileName);
-        ensureFileExists(scorePath);
-        ensureFileExists(namePath);
-        return {Leggifiletxt(scorePath), Leggifiletxt(namePath), {}};
+        const RecordLock lock(state.windowsDir);
+        ensureFileExists(recordFilePath(state.windowsDir, kScoreFileName));
+        ensureFileExists(recordFilePath(state.windowsDir, kNameFileName));
+        const RecordPair pair = readRecordPair(lock);
+        state.recordReadAtStartup = true;
+        return {pair.score, pair.name, {}};
     } catch (const RecordFileError& error) {
         return {{}, {}, error.message(kStartupIntro, kStartupOutro)};
     }
 }
 
-void writeRecordPair(const QString& folder, const QString& score, const QString& name) {
-    if (folder.isEmpty())
-        throw RecordFileError(kUnknownFolder.toString(), kReasonNoFolder.toString());
-    const std::array paths{recordFilePath(folder, kScoreFileName), recordFilePath(folder, kNameFileName)};
+void writeRecordPair(const RecordLock& lock, const QString& score, const QString& name) {
+    const PairPaths paths(lock.folder());
+    finishOrDiscard(paths);
+    // A folder in a record file's place would stop a rename after the commit point.
+    for (const QString& path : {paths.score, paths.name}) {
+        if (QFileInfo(path).isDir())
+            throw RecordFileError(path, kReasonFolderForFile.toString());
+    }
     try {
-        // A staging file left by a killed writer goes first, so that QSaveFile can give the new one
-        // its name at once, leaving nothing else behind if this writer is killed too.
-        for (const QString& path : paths)
-            QFile::remove(stagingPath(path));
-        stageFile(paths[0], encodeRecordLine(score));
-        stageFile(paths[1], encodeRecordLine(name));
-        // The pair can split only between these two renames, which follow each other at once.
-        for (const QString& path : paths)
-            replaceWithStaged(path);
+        QFile stagedScore(paths.stagedScore);
+        QFile stagedName(paths.stagedName);
+        stageFile(stagedScore, paths.score, encodeRecordLine(score));
+        stageFile(stagedName, paths.name, encodeRecordLine(name));
+        // Both written before either is synced, so that one journal commit can take both.
+        syncStaged(stagedScore, paths.score);
+        syncStaged(stagedName, paths.name);
+        // The staging files' names must be on the disk before the commit that relies on them.
+        if (syncFolder(lock.folder()) != 0)
+            throw RecordFileError(lock.folder(), withDetail(kReasonCannotSyncFolder, qt_error_string(errno)));
+        if (!renamed(paths.stagedName, paths.committedName))
+            throw RecordFileError(paths.name, withDetail(kReasonCannotReplace, qt_error_string(errno)));
     } catch (const RecordFileError&) {
-        for (const QString& path : paths)
-            QFile::remove(stagingPath(path));
+        QFile::remove(paths.stagedScore);
+        QFile::remove(paths.stagedName);
         throw;
     }
+    // Committed: the new pair is the record now. A rename or sync that fails from here on leaves the
+    // commit for the next reading or writing to finish, so the record counts as stored.
+    finishCommitted(paths);
+    syncFolder(lock.folder());
 }
 
 } // namespace brivadoro

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <chrono>
+#include <functional>
 #include <stdexcept>
 
+#include <QLockFile>
 #include <QString>
 #include <QStringView>
 
@@ -48,6 +51,55 @@ QString GetSystemDir();
 // Throws RecordFileError when it cannot be read.
 QString Leggifiletxt(const QString& nomefile);
 
+// Commits an open file's or folder's content to the disk, as fsync does: 0, or -1 with errno set.
+using DiskSync = std::function<int(int fileDescriptor)>;
+
+// Puts sync in the place of fsync for the record files while the object lives, so that a test can
+// have the disk refuse a write; the one before comes back when the object ends.
+class DiskSyncOverride {
+public:
+    explicit DiskSyncOverride(DiskSync sync);
+    ~DiskSyncOverride();
+    DiskSyncOverride(const DiskSyncOverride&) = delete;
+    DiskSyncOverride& operator=(const DiskSyncOverride&) = delete;
+    DiskSyncOverride(DiskSyncOverride&&) = delete;
+    DiskSyncOverride& operator=(DiskSyncOverride&&) = delete;
+
+private:
+    DiskSync previous_;
+};
+
+// The longest a game waits for another to release the records lock.
+inline constexpr std::chrono::milliseconds kRecordLockWait{2000};
+
+// The records folder's lock, held for the object's life. Start-up's reading and the end of game's
+// re-reading and writing run under it, so that two games under one login never interleave them.
+class RecordLock {
+public:
+    // Takes the lock, waiting up to kRecordLockWait while another game holds it. A lock left by a
+    // killed game is taken over at once, or after a second when that game died before naming its
+    // process or ran on another machine sharing the folder; a live game's lock never is. Throws
+    // RecordFileError when the lock cannot be had.
+    explicit RecordLock(const QString& folder);
+
+    // The records folder, with its trailing "/".
+    [[nodiscard]] const QString& folder() const { return folder_; }
+
+private:
+    QString folder_;
+    QLockFile file_;
+};
+
+// The stored pair's two texts, line ends included and nothing trimmed.
+struct RecordPair {
+    QString score;
+    QString name;
+};
+
+// Brings the pair back to whole, as a writer stopped half-way left it (finishing a committed pair,
+// discarding an uncommitted one), then reads both files. Throws RecordFileError.
+RecordPair readRecordPair(const RecordLock& lock);
+
 // What start-up shows of the stored record.
 struct RecordsAtStartup {
     QString score; // for lblpunti
@@ -56,12 +108,14 @@ struct RecordsAtStartup {
 };
 
 // Start-up's record steps: sets state.windowsDir from GetSystemDir, creates the folder and both
-// files (empty) when missing, checks that the folder takes new files, and reads both files.
+// files (empty) when missing, and reads the pair under the records lock;
+// state.recordReadAtStartup tells whether both were read.
 RecordsAtStartup openRecordFiles(BoardState& state);
 
-// Replaces both files in folder with one line each. Both new files are committed to the disk under
-// staging names before two renames, back to back, replace the pair, so any failure before them
-// leaves the old pair whole. Throws RecordFileError.
-void writeRecordPair(const QString& folder, const QString& score, const QString& name);
+// Replaces both files with one line each, first finishing or discarding what a stopped writer left.
+// Both new files and their folder reach the disk under staging names before one rename commits the
+// pair: a writer stopped at any moment leaves the old pair or the new one, whole or committed, for
+// the next reading to finish. Throws RecordFileError when the old pair stays.
+void writeRecordPair(const RecordLock& lock, const QString& score, const QString& name);
 
 } // namespace brivadoro

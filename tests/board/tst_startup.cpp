@@ -114,10 +114,18 @@ void StartUpTest::unusableRecordFolderIsToldAndTheGameGoesOn() {
     blocker.close();
     TestWorld world;
     Game game(world.services());
+    world.dialogs.answerText(u"Anna"_qs);
+    world.dialogs.answer({});
+    // Nothing may tick while the message is open: the board is not shown yet.
+    std::optional<bool> clockRanWhileOpen;
+    world.dialogs.answer(
+        {MessageAnswer::Ok, {}, [&] { clockRanWhileOpen = game.board().Timer1().enabled(); }});
     game.start();
     QCOMPARE(world.dialogs.shown.size(), std::size_t(3));
     QVERIFY(world.dialogs.shown[2].text.contains(records.home()));
+    QCOMPARE(clockRanWhileOpen, std::optional<bool>(false));
     QVERIFY(game.board().isVisible());
+    QVERIFY(game.board().Timer1().enabled());
     QCOMPARE(game.board().lblconto().caption(), u"00:05:00");
     QVERIFY(game.board().lblpunti().caption().isEmpty());
     QVERIFY(!world.program.endedWith);

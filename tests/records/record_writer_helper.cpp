@@ -1,3 +1,5 @@
+#include <array>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
@@ -6,18 +8,43 @@
 
 using namespace brivadoro;
 
-// record_writer_helper FOLDER FIRST: rewrites the record pair in FOLDER for ever, through the
-// cycled records from number FIRST on, and prints "writing" as it begins; tst_record_kill kills it
-// at random moments.
+namespace {
+
+void writeCycled(const QString& folder, unsigned long number) {
+    const auto records = testing::cycledRecords();
+    const auto& [score, name] = records.at(number % records.size());
+    const RecordLock lock(folder);
+    writeRecordPair(lock, score, name);
+}
+
+bool waitForLine() {
+    std::array<char, 16> line{};
+    return std::fgets(line.data(), int(line.size()), stdin) != nullptr;
+}
+
+} // namespace
+
+// record_writer_helper FOLDER STORED NEXT: writes the cycled record STORED again twice, as the game
+// writes, and prints "ready" with the microseconds the second write took; then, on a line from its
+// input, writes record NEXT, prints "written" and waits to be killed. tst_record_kill kills it at
+// random moments of that last write, which runs as warm as the one timed.
 int main(int argc, char* argv[]) {
-    if (argc != 3)
+    if (argc != 4)
         return 2;
     const QString folder = QString::fromLocal8Bit(argv[1]);
-    const auto records = testing::cycledRecords();
-    std::puts("writing");
+    const unsigned long stored = std::strtoul(argv[2], nullptr, 10);
+    writeCycled(folder, stored); // the first write in a process also pays for loading what it uses
+    const auto start = std::chrono::steady_clock::now();
+    writeCycled(folder, stored);
+    const auto took =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+    std::printf("ready %lld\n", static_cast<long long>(took.count()));
     std::fflush(stdout);
-    for (std::size_t next = std::strtoul(argv[2], nullptr, 10);; ++next) {
-        const auto& [score, name] = records[next % records.size()];
-        writeRecordPair(folder, score, name);
-    }
+    if (!waitForLine())
+        return 1;
+    writeCycled(folder, std::strtoul(argv[3], nullptr, 10));
+    std::puts("written");
+    std::fflush(stdout);
+    waitForLine();
+    return 0;
 }

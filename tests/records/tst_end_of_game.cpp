@@ -1,3 +1,8 @@
+#include <cerrno>
+#include <optional>
+
+#include <unistd.h>
+
 #include <QTest>
 
 #include "board/game.h"
@@ -19,8 +24,29 @@ constexpr QStringView kGoodbye = u"              Ciao a presto.";
 constexpr QStringView kCongratulation = u"Ok ho registrato il tuo record, C A M P I O N E\"";
 static_assert(kCongratulation.size() == 48);
 constexpr QByteArrayView kOldName = "Bea\r\n";
+constexpr QStringView kRecordUnreadAtStart =
+    u"Non ho potuto leggere il record all'inizio della partita, "
+    u"perciò non registro il tuo punteggio: il record resta com'era.";
 
-enum class WriteFailure { FolderForName, ReadOnlyFolder, NoFolder };
+enum class WriteFailure {
+    FolderForName,
+    ReadOnlyFolder,
+    NoFolder,
+    LockHeld,
+    ScoreSync,
+    NameSync,
+    FolderSync
+};
+
+// Lets the disk refuse the given sync of a write, counting from 1, and take every other one.
+DiskSync failingSync(int refused) {
+    return [refused, syncs = 0](int handle) mutable {
+        if (++syncs != refused)
+            return ::fsync(handle);
+        errno = EIO;
+        return -1;
+    };
+}
 
 // A game at its end: the record folder opened as start-up opens it, and the labels as play left them.
 struct EndingGame {
@@ -58,6 +84,10 @@ private slots:
     void storesABeatenRecordAndCongratulatesExactlyThen();
     void failedWriteShowsOneMessageAndStillEndsNormally_data();
     void failedWriteShowsOneMessageAndStillEndsNormally();
+    void recordStoredMeanwhileIsReplacedOnlyWhenBeaten_data();
+    void recordStoredMeanwhileIsReplacedOnlyWhenBeaten();
+    void recordUnreadAtTheLatestStartUpIsNeverReplaced_data();
+    void recordUnreadAtTheLatestStartUpIsNeverReplaced();
     void tickWhileTheGoodbyeIsOpenIsIgnored();
     void endInsideAMissWarningResumesNothing();
     void exitButtonReachesTheEndThroughTheBoard();
@@ -113,6 +143,10 @@ void EndOfGameTest::failedWriteShowsOneMessageAndStillEndsNormally_data() {
     QTest::newRow("a folder where quadrix.txt should be") << WriteFailure::FolderForName;
     QTest::newRow("the records folder made read-only during the game") << WriteFailure::ReadOnlyFolder;
     QTest::newRow("no records folder at all") << WriteFailure::NoFolder;
+    QTest::newRow("the records held by another game throughout") << WriteFailure::LockHeld;
+    QTest::newRow("the new score's file refused by the disk") << WriteFailure::ScoreSync;
+    QTest::newRow("the new name's file refused by the disk") << WriteFailure::NameSync;
+    QTest::newRow("the new files' names refused by the disk") << WriteFailure::FolderSync;
 }
 
 void EndOfGameTest::failedWriteShowsOneMessageAndStillEndsNormally() {
@@ -121,6 +155,8 @@ void EndOfGameTest::failedWriteShowsOneMessageAndStillEndsNormally() {
     RecordFolder& records = ending.records;
     const QByteArray oldName = records.read(kNameFileName);
     QString told = records.path(kScoreFileName);
+    std::optional<RecordLock> otherGame;
+    std::optional<DiskSyncOverride> disk;
     switch (failure) {
     case WriteFailure::FolderForName:
         told = records.path(kNameFileName);
@@ -129,10 +165,26 @@ void EndOfGameTest::failedWriteShowsOneMessageAndStillEndsNormally() {
         break;
     case WriteFailure::ReadOnlyFolder:
         records.makeReadOnly(records.folder());
+        told = records.folder();
         break;
     case WriteFailure::NoFolder:
         ending.game.state().windowsDir.clear(); // as start-up leaves it when the system names none
         told = u"(cartella sconosciuta)"_qs;
+        break;
+    case WriteFailure::LockHeld:
+        otherGame.emplace(records.folder());
+        told = records.folder();
+        break;
+    case WriteFailure::ScoreSync:
+        disk.emplace(failingSync(1));
+        break;
+    case WriteFailure::NameSync:
+        disk.emplace(failingSync(2));
+        told = records.path(kNameFileName);
+        break;
+    case WriteFailure::FolderSync:
+        disk.emplace(failingSync(3));
+        told = records.folder();
         break;
     }
 
@@ -140,6 +192,7 @@ void EndOfGameTest::failedWriteShowsOneMessageAndStillEndsNormally() {
         const ObeyFilePermissions asAPlayer;
         QVERIFY_THROWS_EXCEPTION(ProgramEnded, ending.game.cmdExit_Click());
     }
+    otherGame.reset();
     QCOMPARE(ending.world.program.endedWith, 0);
     const std::vector<ShownBox>& shown = ending.world.dialogs.shown;
     QCOMPARE(shown.size(), 2u);
@@ -150,6 +203,94 @@ void EndOfGameTest::failedWriteShowsOneMessageAndStillEndsNormally() {
     if (failure != WriteFailure::FolderForName)
         QCOMPARE(records.read(kNameFileName), oldName);
     QCOMPARE(records.entries(), QStringList({kScoreFileName.toString(), kNameFileName.toString()}));
+}
+
+void EndOfGameTest::recordStoredMeanwhileIsReplacedOnlyWhenBeaten_data() {
+    // The game read " 12" Bea at start-up and ends with " 15" Anna; meanwhile another game stored a
+    // pair of its own.
+    QTest::addColumn<QByteArray>("meanwhileScore");
+    QTest::addColumn<QByteArray>("meanwhileName");
+    QTest::addColumn<bool>("stored");
+    QTest::addColumn<QString>("told");
+    QTest::newRow("lower record") << QByteArray(" 13\r\n") << QByteArray("Carla\r\n") << true
+                                  << kCongratulation.toString();
+    QTest::newRow("equal record")
+        << QByteArray(" 15\r\n") << QByteArray("Carla\r\n") << false
+        << u"Hai superato il record di inizio partita, ma nel frattempo Carla ha "
+           u"registrato un nuovo record, con un punteggio di 15: il record resta suo."_qs;
+    QTest::newRow("higher record")
+        << QByteArray("120\r\n") << QByteArray(" Carla 2\r\n") << false
+        << u"Hai superato il record di inizio partita, ma nel frattempo  Carla 2 ha "
+           u"registrato un nuovo record, con un punteggio di 120: il record resta suo."_qs;
+    QTest::newRow("higher record, no name")
+        << QByteArray(" 20\r\n") << QByteArray("\r\n") << false
+        << u"Hai superato il record di inizio partita, ma nel frattempo un "
+           u"giocatore senza nome ha registrato un nuovo record, con un "
+           u"punteggio di 20: il record resta suo."_qs;
+}
+
+// Two games under one login: the one that ends later stores its score only when it beats the record
+// stored now too, and the congratulation shows exactly when it does.
+void EndOfGameTest::recordStoredMeanwhileIsReplacedOnlyWhenBeaten() {
+    QFETCH(QByteArray, meanwhileScore);
+    QFETCH(QByteArray, meanwhileName);
+    QFETCH(bool, stored);
+    QFETCH(QString, told);
+    EndingGame ending(" 12\r\n", u" 15"_qs, u"Anna"_qs);
+    ending.records.write(kScoreFileName, meanwhileScore);
+    ending.records.write(kNameFileName, meanwhileName);
+
+    QVERIFY_THROWS_EXCEPTION(ProgramEnded, ending.game.cmdExit_Click());
+    QCOMPARE(ending.world.program.endedWith, 0);
+    QCOMPARE(ending.boxTexts(), QStringList({kGoodbye.toString(), told}));
+    QCOMPARE(ending.records.read(kScoreFileName), stored ? QByteArray(" 15\r\n") : meanwhileScore);
+    QCOMPARE(ending.records.read(kNameFileName), stored ? QByteArray("Anna\r\n") : meanwhileName);
+}
+
+void EndOfGameTest::recordUnreadAtTheLatestStartUpIsNeverReplaced_data() {
+    // Whether each start-up finds the record readable: the first at the program's start, the others
+    // at a new game chosen from the menu.
+    QTest::addColumn<QList<bool>>("readable");
+    QTest::newRow("unreadable at start-up") << QList<bool>{false};
+    QTest::newRow("unreadable, then read by a new game") << QList<bool>{false, true};
+    QTest::newRow("read, then unreadable in a new game") << QList<bool>{true, false};
+}
+
+// A game that did not read the pair does not know the record, so it never replaces it, even when
+// the files could be written by then.
+void EndOfGameTest::recordUnreadAtTheLatestStartUpIsNeverReplaced() {
+    QFETCH(QList<bool>, readable);
+    const RecordFolder records;
+    records.write(kScoreFileName, " 50\r\n");
+    const auto placeName = [&](bool asAFile) {
+        QFile::remove(records.path(kNameFileName));
+        QDir(records.path(kNameFileName)).removeRecursively();
+        if (asAFile)
+            records.write(kNameFileName, kOldName.toByteArray());
+        else
+            QDir().mkpath(records.path(kNameFileName));
+    };
+    TestWorld world;
+    Game game(world.services());
+    for (qsizetype start = 0; start < readable.size(); ++start) {
+        placeName(readable[start]);
+        if (start > 0)
+            world.dialogs.answer({MessageAnswer::Yes, {}, {}});
+        world.dialogs.answerText(u"Anna"_qs);
+        start == 0 ? game.start() : game.Next_Click();
+    }
+    placeName(true);
+    game.board().Punteggio().setCaption(u" 60"_qs);
+    world.forget();
+
+    QVERIFY_THROWS_EXCEPTION(ProgramEnded, game.cmdExit_Click());
+    QCOMPARE(world.program.endedWith, 0);
+    const bool stored = readable.back();
+    QCOMPARE(world.dialogs.shown.size(), 2u);
+    QCOMPARE(world.dialogs.shown[1].text,
+             stored ? kCongratulation.toString() : kRecordUnreadAtStart.toString());
+    QCOMPARE(records.read(kScoreFileName), stored ? QByteArray(" 60\r\n") : QByteArray(" 50\r\n"));
+    QCOMPARE(records.read(kNameFileName), stored ? QByteArray("Anna\r\n") : kOldName.toByteArray());
 }
 
 void EndOfGameTest::tickWhileTheGoodbyeIsOpenIsIgnored() {

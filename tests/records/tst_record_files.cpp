@@ -116,6 +116,10 @@ private slots:
     void writtenPairComesBackExactly();
     void failedWriteLeavesTheOldPairWhole_data();
     void failedWriteLeavesTheOldPairWhole();
+    void stoppedWriteIsFinishedOrUndoneBeforeReading_data();
+    void stoppedWriteIsFinishedOrUndoneBeforeReading();
+    void lockLeftByAGoneGameIsTakenOver_data();
+    void lockLeftByAGoneGameIsTakenOver();
 };
 
 void RecordFilesTest::firstRunCreatesBothFilesEmpty() {
@@ -139,6 +143,7 @@ void RecordFilesTest::storedRecordIsReadWholeAndLeftUnchanged() {
     QCOMPARE(shown.error, QString());
     QCOMPARE(shown.score, u" 12\r\n"_qs);
     QCOMPARE(shown.name, u"Niccolò\r\n"_qs);
+    QVERIFY(state.recordReadAtStartup);
     QCOMPARE(records.read(kScoreFileName), QByteArray(" 12\r\n"));
     QCOMPARE(records.read(kNameFileName), QByteArray("Niccol\xF2\r\n"));
     QCOMPARE(records.entries(), QStringList({kScoreFileName.toString(), kNameFileName.toString()}));
@@ -158,6 +163,7 @@ void RecordFilesTest::unusablePlaceGivesOneMessageAndEmptyTexts() {
     }();
     QVERIFY2(shown.error.contains(blocked), qPrintable(shown.error));
     QVERIFY(shown.error.contains(u"Motivo: "));
+    QVERIFY(!state.recordReadAtStartup);
     QCOMPARE(shown.score, QString());
     QCOMPARE(shown.name, QString());
     QCOMPARE(records.read(kNameFileName), oldName);
@@ -252,7 +258,7 @@ void RecordFilesTest::writtenPairComesBackExactly() {
     QFETCH(QByteArray, nameBytes);
     const RecordFolder records;
     records.write(kScoreFileName, "999\r\n");
-    writeRecordPair(records.folder(), score, name);
+    writeRecordPair(RecordLock(records.folder()), score, name);
     QCOMPARE(records.read(kScoreFileName), scoreBytes);
     QCOMPARE(records.read(kNameFileName), nameBytes);
 
@@ -278,7 +284,7 @@ void RecordFilesTest::failedWriteLeavesTheOldPairWhole() {
     const QStringList before = records.entries();
 
     try {
-        writeRecordPair(records.folder(), u" 15"_qs, u"Bea"_qs);
+        writeRecordPair(RecordLock(records.folder()), u" 15"_qs, u"Bea"_qs);
         QFAIL("the write succeeded over a folder");
     } catch (const RecordFileError& error) {
         QCOMPARE(error.path(), records.path(blockedFile));
@@ -289,6 +295,66 @@ void RecordFilesTest::failedWriteLeavesTheOldPairWhole() {
     // entries() lists the folder anew; cppcheck takes it for the value read before.
     // cppcheck-suppress knownConditionTrueFalse
     QCOMPARE(records.entries(), before);
+}
+
+void RecordFilesTest::stoppedWriteIsFinishedOrUndoneBeforeReading_data() {
+    // What a writer stopped at each step of replacing " 12" Anna by " 15" Bea leaves beside the pair.
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<bool>("replaced");
+    QTest::newRow("new score cut short") << QStringList{u"aquadrix.txt.nuovo= 1"_qs} << false;
+    QTest::newRow("both staged, not committed")
+        << QStringList{u"aquadrix.txt.nuovo= 15"_qs, u"quadrix.txt.nuovo=Bea"_qs} << false;
+    QTest::newRow("committed") << QStringList{u"aquadrix.txt.nuovo= 15"_qs, u"quadrix.txt.pronto=Bea"_qs}
+                               << true;
+    QTest::newRow("committed, score in place")
+        << QStringList{u"aquadrix.txt= 15"_qs, u"quadrix.txt.pronto=Bea"_qs} << true;
+}
+
+void RecordFilesTest::stoppedWriteIsFinishedOrUndoneBeforeReading() {
+    QFETCH(QStringList, files);
+    QFETCH(bool, replaced);
+    const RecordFolder records;
+    records.write(kScoreFileName, " 12\r\n");
+    records.write(kNameFileName, "Anna\r\n");
+    for (const QString& file : files)
+        records.write(file.section(u'=', 0, 0), file.section(u'=', 1).toUtf8() + "\r\n");
+
+    BoardState state;
+    const RecordsAtStartup shown = openRecordFiles(state);
+    QCOMPARE(shown.error, QString());
+    QCOMPARE(shown.score, replaced ? u" 15\r\n"_qs : u" 12\r\n"_qs);
+    QCOMPARE(shown.name, replaced ? u"Bea\r\n"_qs : u"Anna\r\n"_qs);
+    QCOMPARE(records.entries(), QStringList({kScoreFileName.toString(), kNameFileName.toString()}));
+}
+
+void RecordFilesTest::lockLeftByAGoneGameIsTakenOver_data() {
+    QTest::addColumn<QByteArray>("lock");
+    QTest::addColumn<int>("ageSeconds");
+    QTest::newRow("killed game of this machine") << QByteArray("2147483647\nbrivadoro\n\n") << 0;
+    QTest::newRow("game killed before it named its process") << QByteArray() << 0;
+    QTest::newRow("game of another machine, a minute ago")
+        << QByteArray("4242\nbrivadoro\naltrove\naltra-macchina\naltro-avvio\n") << 60;
+}
+
+// A lock whose game is gone never keeps the next game from its record.
+void RecordFilesTest::lockLeftByAGoneGameIsTakenOver() {
+    QFETCH(QByteArray, lock);
+    QFETCH(int, ageSeconds);
+    const RecordFolder records;
+    records.write(kScoreFileName, " 12\r\n");
+    records.write(kNameFileName, "Anna\r\n");
+    QFile lockFile(records.path(u"record.lock"));
+    QVERIFY(lockFile.open(QIODevice::WriteOnly));
+    QVERIFY(lockFile.write(lock) == lock.size() && lockFile.flush());
+    QVERIFY(lockFile.setFileTime(QDateTime::currentDateTime().addSecs(-ageSeconds),
+                                 QFileDevice::FileModificationTime));
+    lockFile.close();
+
+    BoardState state;
+    const RecordsAtStartup shown = openRecordFiles(state);
+    QCOMPARE(shown.error, QString());
+    QCOMPARE(shown.score, u" 12\r\n"_qs);
+    QCOMPARE(records.entries(), QStringList({kScoreFileName.toString(), kNameFileName.toString()}));
 }
 
 QTEST_MAIN(RecordFilesTest)

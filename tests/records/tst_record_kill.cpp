@@ -5,6 +5,7 @@
 #include <QTest>
 #include <QThread>
 
+#include "board/board_state.h"
 #include "cycled_records.h"
 #include "records/record_files.h"
 #include "records/record_text.h"
@@ -17,8 +18,10 @@ using namespace brivadoro::testing;
 namespace {
 
 constexpr int kKills = 300;
-constexpr int kLongestWaitUs = 20'000;
 constexpr int kStartMs = 10'000;
+// Kills fall at random within this many times the writer's own time for one write, so that most
+// land inside the write and every step of it is hit many times over.
+constexpr double kKillSpread = 1.25;
 
 // The number of the cycled record whose line the bytes are; -1 when they are no whole line of any.
 qsizetype recordNumber(const QByteArray& bytes, bool name) {
@@ -39,53 +42,52 @@ private slots:
     void killWhileWritingLeavesAWholePair();
 };
 
-// A writer killed at random moments, many times over: each file is always one whole line, and the
-// pair is old or new whole, except for a kill exactly between the two renames, which leaves the new
-// score beside the old name and never the other way round.
+// A writer killed at a random moment of its write, many times over; after each kill, a start-up
+// finishes or discards what the writer left, and then the pair is the old one or the new one,
+// whole, with nothing beside it.
 void RecordKillTest::killWhileWritingLeavesAWholePair() {
     const RecordFolder records;
-    const auto cycle = cycledRecords();
-    const auto cycleSize = qsizetype(cycle.size());
-    QVERIFY(QDir().mkpath(records.folder()));
-    writeRecordPair(records.folder(), cycle[0].first, cycle[0].second);
+    const auto cycleSize = qsizetype(cycledRecords().size());
+    const QStringList pairOnly{kScoreFileName.toString(), kNameFileName.toString()};
+    BoardState state;
+    QCOMPARE(openRecordFiles(state).error, QString());
     const QString helper = QCoreApplication::applicationDirPath() + u"/record_writer_helper"_qs;
     QRandomGenerator dice(20240611);
-    qsizetype stored = 0; // the record stored whole before each kill
+    qsizetype stored = 0;
     int unchanged = 0;
     int replaced = 0;
-    int split = 0;
+    qint64 longestWriteUs = 0;
     for (int kill = 0; kill < kKills; ++kill) {
+        const qsizetype next = (stored + 1) % cycleSize;
         QProcess writer;
-        writer.start(helper, {records.folder(), QString::number((stored + 1) % cycleSize)});
+        writer.start(helper, {records.folder(), QString::number(stored), QString::number(next)});
         QVERIFY2(writer.waitForReadyRead(kStartMs), qPrintable(writer.errorString()));
-        QThread::usleep(dice.bounded(kLongestWaitUs));
+        const QByteArray ready = writer.readLine().trimmed();
+        QVERIFY2(ready.startsWith("ready "), ready.constData());
+        const qint64 writeUs = ready.mid(6).toLongLong();
+        longestWriteUs = std::max(longestWriteUs, writeUs);
+        writer.write("go\n");
+        QVERIFY(writer.waitForBytesWritten(kStartMs));
+        QThread::usleep(dice.bounded(quint64(double(writeUs) * kKillSpread) + 1));
         writer.kill();
         QVERIFY(writer.waitForFinished(kStartMs));
         QCOMPARE(writer.exitStatus(), QProcess::CrashExit);
 
+        const RecordsAtStartup shown = openRecordFiles(state);
+        QVERIFY2(shown.error.isEmpty(), qPrintable(shown.error));
+        QCOMPARE(records.entries(), pairOnly);
         const qsizetype score = recordNumber(records.read(kScoreFileName), false);
         const qsizetype name = recordNumber(records.read(kNameFileName), true);
         QVERIFY2(score >= 0 && name >= 0, "a record file is not one whole line");
-        if (score == name) {
-            ++(score == stored ? unchanged : replaced);
-        } else {
-            QCOMPARE(score, (name + 1) % cycleSize);
-            ++split;
-            // Whole again, so that the next kill's outcome is its own.
-            writeRecordPair(records.folder(), cycle[score].first, cycle[score].second);
-        }
+        QVERIFY2(score == name,
+                 qPrintable(u"kill %1: score %2 beside name %3"_qs.arg(kill).arg(score).arg(name)));
+        QVERIFY(score == stored || score == next);
+        ++(score == stored ? unchanged : replaced);
         stored = score;
     }
-    // At most the staging files of the last killed writer stay beside the pair.
-    QStringList expected{kScoreFileName.toString(), kNameFileName.toString()};
-    expected << expected[0] + u".nuovo"_qs << expected[1] + u".nuovo"_qs;
-    const QStringList left = records.entries();
-    QVERIFY2(
-        std::all_of(left.begin(), left.end(), [&](const QString& entry) { return expected.contains(entry); }),
-        qPrintable(left.join(u", ")));
-    qInfo("%d kills: %d old pairs whole, %d new pairs whole, %d new scores beside the old name; "
-          "%lld staging files left",
-          kKills, unchanged, replaced, split, qlonglong(left.size() - 2));
+    qInfo("%d kills within %.2f of a write (the longest %lld us): %d old pairs whole, %d new pairs whole, "
+          "0 split",
+          kKills, kKillSpread, qlonglong(longestWriteUs), unchanged, replaced);
 }
 
 QTEST_MAIN(RecordKillTest)
