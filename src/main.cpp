@@ -2,7 +2,6 @@
 
 #include "board/game.h"
 #include "sound/mixer_player.h"
-#include "sound/sound_paths.h"
 #include "toolkit/application_setup.h"
 #include "toolkit/program_control.h"
 #include "toolkit/qt_dialogs.h"
@@ -14,7 +13,7 @@ int main(int argc, char* argv[]) {
 
     brivadoro::QtDialogs dialogs;
     brivadoro::MixingRandom random;
-    brivadoro::MixerPlayer sound(brivadoro::gameSoundPaths());
+    brivadoro::MixerPlayer sound;
     brivadoro::ProcessControl program;
     brivadoro::Game game({dialogs, random, sound, program});
     game.start();

@@ -226,61 +226,70 @@ void MixerRequestsTest::cleanup() {
     QVERIFY(mixer.files.empty());
 }
 
-// sparo.wav and esplosi.wav are preloaded; broken.wav is on disk but does not decode; missing.wav
-// is not on disk.
+// The shot is sparo.wav and the explosion esplosi.wav; the laser is the row's file: laser.wav,
+// broken.wav, which is on disk but does not decode, or missing.wav, which is not on disk.
 void MixerRequestsTest::eachPlayHaltsTheSoundBeforeIt_data() {
-    QTest::addColumn<QStringList>("plays");
+    QTest::addColumn<QString>("laserFile");
+    QTest::addColumn<QList<SoundEffect>>("plays");
     QTest::addColumn<QStringList>("started");
     QTest::addColumn<QStringList>("playingAtTheEnd");
     QTest::addColumn<int>("decodes");
+    using enum SoundEffect;
     const QString shot = u"sparo.wav once"_qs;
     const QString explosion = u"esplosi.wav once"_qs;
-    QTest::newRow("one sound, once") << QStringList{u"sparo.wav"_qs} << QStringList{shot} << QStringList{shot}
-                                     << 2;
+    const QString laser = u"laser.wav once"_qs;
+    QTest::newRow("one sound, once") << u"laser.wav"_qs << QList{Shot} << QStringList{shot}
+                                     << QStringList{shot} << 3;
     QTest::newRow("a new sound cuts off the old")
-        << QStringList{u"sparo.wav"_qs, u"esplosi.wav"_qs} << QStringList{shot, explosion}
-        << QStringList{explosion} << 2;
+        << u"laser.wav"_qs << QList{Shot, Explosion, Laser} << QStringList{shot, explosion, laser}
+        << QStringList{laser} << 3;
     QTest::newRow("the same sound starts over, decoded once")
-        << QStringList{u"sparo.wav"_qs, u"sparo.wav"_qs, u"sparo.wav"_qs} << QStringList{shot, shot, shot}
-        << QStringList{shot} << 2;
+        << u"laser.wav"_qs << QList{Shot, Shot, Shot} << QStringList{shot, shot, shot} << QStringList{shot}
+        << 3;
     QTest::newRow("a missing file cuts off the old sound")
-        << QStringList{u"sparo.wav"_qs, u"missing.wav"_qs} << QStringList{shot} << QStringList() << 2;
+        << u"missing.wav"_qs << QList{Shot, Laser} << QStringList{shot} << QStringList() << 2;
     QTest::newRow("a broken file cuts off the old sound")
-        << QStringList{u"sparo.wav"_qs, u"broken.wav"_qs} << QStringList{shot} << QStringList() << 3;
+        << u"broken.wav"_qs << QList{Shot, Laser} << QStringList{shot} << QStringList() << 3;
     QTest::newRow("after a broken file, the next sound plays")
-        << QStringList{u"broken.wav"_qs, u"broken.wav"_qs, u"esplosi.wav"_qs} << QStringList{explosion}
+        << u"broken.wav"_qs << QList{Laser, Laser, Explosion} << QStringList{explosion}
         << QStringList{explosion} << 3;
 }
 
+// Every file is decoded as the device opens, none at a play.
 void MixerRequestsTest::eachPlayHaltsTheSoundBeforeIt() {
-    QFETCH(QStringList, plays);
+    QFETCH(QString, laserFile);
+    QFETCH(QList<SoundEffect>, plays);
     QFETCH(QStringList, started);
     QFETCH(QStringList, playingAtTheEnd);
     QFETCH(int, decodes);
     const QTemporaryDir folder;
     QVERIFY(folder.isValid());
-    for (const QString& name : {u"sparo.wav"_qs, u"esplosi.wav"_qs, u"broken.wav"_qs}) {
+    for (const QString& name : {u"sparo.wav"_qs, u"esplosi.wav"_qs, u"laser.wav"_qs, u"broken.wav"_qs}) {
         QFile file(folder.filePath(name));
         QVERIFY(file.open(QIODevice::WriteOnly));
     }
-    const QStringList preload{folder.filePath(u"sparo.wav"_qs), folder.filePath(u"esplosi.wav"_qs)};
+    const auto find = [&folder, laserFile](SoundEffect effect) {
+        return folder.filePath(effect == SoundEffect::Shot        ? u"sparo.wav"_qs
+                               : effect == SoundEffect::Explosion ? u"esplosi.wav"_qs
+                                                                  : laserFile);
+    };
 
     std::latch loading(1);
-    MixerPlayer player(preload, [&loading](MixerLibrary& library) {
+    MixerPlayer player(find, [&loading](MixerLibrary& library) {
         loading.wait();
         fake::fill(library);
         return true;
     });
     // While the device is still opening, a play asks nothing of the mixer and is not kept for later.
-    player.playWave(preload[0]);
+    player.play(SoundEffect::Shot);
     const int callsWhileOpening = mixer.calls;
     loading.count_down();
     player.waitUntilOpen();
     QCOMPARE(callsWhileOpening, 0);
-    QCOMPARE(mixer.decodes, int(preload.size()));
+    QCOMPARE(mixer.decodes, decodes);
 
-    for (const QString& name : plays)
-        player.playWave(folder.filePath(name));
+    for (const SoundEffect effect : plays)
+        player.play(effect);
     QCOMPARE(mixer.started, started);
     QCOMPARE(mixer.nowPlaying(), playingAtTheEnd);
     QCOMPARE(mixer.decodes, decodes);
@@ -304,13 +313,17 @@ void MixerRequestsTest::noPlayReachesAFailedSoundSystem() {
     QFile file(sound);
     QVERIFY(file.open(QIODevice::WriteOnly));
     {
-        MixerPlayer player({sound}, [failure](MixerLibrary& library) {
-            fake::fill(library);
-            return failure != Failure::LibrariesMissing;
-        });
+        MixerPlayer player(
+            [&folder, &sound](SoundEffect effect) {
+                return effect == SoundEffect::Shot ? sound : folder.filePath(u"missing.wav"_qs);
+            },
+            [failure](MixerLibrary& library) {
+                fake::fill(library);
+                return failure != Failure::LibrariesMissing;
+            });
         player.waitUntilOpen();
-        player.playWave(sound);
-        player.playWave(folder.filePath(u"missing.wav"_qs));
+        player.play(SoundEffect::Shot);
+        player.play(SoundEffect::Laser);
         QCOMPARE(mixer.started, QStringList());
     }
     if (failure == Failure::LibrariesMissing)
