@@ -33,6 +33,7 @@ int main(int argc, char* argv[]) {
     std::unique_ptr<MixerPlayer> player;
     opening.time([&] {
         player = std::make_unique<MixerPlayer>(builtEffects);
+        player->start();
         player->waitUntilOpen();
     });
     std::printf("audio device opened: %s\n", player->audible() ? "yes" : "no");
@@ -48,6 +49,7 @@ int main(int argc, char* argv[]) {
 
     // Every file missing: each play looks for its file again.
     MixerPlayer withoutFiles([&folder](SoundEffect /*effect*/) { return folder + u"/suoni/missing.wav"_qs; });
+    withoutFiles.start();
     withoutFiles.waitUntilOpen();
     bench::Timings missing;
     for (int run = 0; run < kRuns; ++run)

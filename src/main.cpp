@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QTimer>
 
 #include "board/game.h"
 #include "sound/mixer_player.h"
@@ -16,6 +17,9 @@ int main(int argc, char* argv[]) {
     brivadoro::MixerPlayer sound;
     brivadoro::ProcessControl program;
     brivadoro::Game game({dialogs, random, sound, program});
+    // At the first turn of the name box's event loop, once the box is on screen: the sound system
+    // then does not compete with the program's start for the processor and the disk.
+    QTimer::singleShot(0, &app, [&sound] { sound.start(); });
     game.start();
     return QApplication::exec();
 }

@@ -23,15 +23,21 @@ void ignoreAlsaError(const char* /*file*/, int /*line*/, const char* /*function*
 } // namespace
 
 MixerPlayer::MixerPlayer(SoundFinder find, MixerLoader load)
-    : find_(std::move(find)), opener_([this, load = std::move(load)] { openDevice(load); }) {}
+    : find_(std::move(find)), load_(std::move(load)) {}
+
+void MixerPlayer::start() {
+    if (opener_.joinable() || open_.load(std::memory_order_acquire))
+        return;
+    opener_ = std::thread([this] { openDevice(); });
+}
 
 void MixerPlayer::waitUntilOpen() {
     if (opener_.joinable())
         opener_.join();
 }
 
-void MixerPlayer::openDevice(const MixerLoader& load) {
-    const bool loaded = load(mixer_);
+void MixerPlayer::openDevice() {
+    const bool loaded = load_(mixer_);
     if (loaded) {
         if (mixer_.setAlsaErrorHandler)
             mixer_.setAlsaErrorHandler(&ignoreAlsaError);

@@ -20,18 +20,23 @@ using MixerLoader = std::function<bool(MixerLibrary&)>;
 // audio device or sound server, gives silence. One player serves the whole program.
 class MixerPlayer final : public SoundPlayer {
 public:
-    // Loads the library, opens the audio device and decodes every effect's file, as find names it,
-    // on a thread of its own, so that the game starts without waiting for the sound system; until
-    // that is done every play is silent.
+    // Silent until started: the sound system is large, and a program's first window should not
+    // wait while it loads.
     explicit MixerPlayer(SoundFinder find = programSoundFinder(), MixerLoader load = &MixerLibrary::load);
     ~MixerPlayer() override;
 
     MixerPlayer(const MixerPlayer&) = delete;
     MixerPlayer& operator=(const MixerPlayer&) = delete;
 
+    // Loads the library, opens the audio device and decodes every effect's file, as find names it,
+    // on a thread of its own, and returns at once; until that is done every play is silent and
+    // none is kept for later. Later calls do nothing.
+    void start();
+
     void play(SoundEffect effect) override;
 
-    // Waits until the device has been opened, or found missing.
+    // Waits until the device that start() began to open is open, or found missing; at once when
+    // the player was never started.
     void waitUntilOpen();
     // Whether an audio device is open; without one every play is silent.
     [[nodiscard]] bool audible() const { return open_.load(std::memory_order_acquire) && audible_; }
@@ -47,9 +52,10 @@ private:
     // again at the effect's next play.
     Mix_Chunk* chunkFor(SoundEffect effect);
 
-    void openDevice(const MixerLoader& load);
+    void openDevice();
 
     SoundFinder find_;
+    MixerLoader load_;
     // Written by the opening thread only, before it sets open_.
     MixerLibrary mixer_;
     bool audible_ = false;

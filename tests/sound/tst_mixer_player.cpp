@@ -129,6 +129,7 @@ void MixerPlayerTest::everyPlayReturnsAtOnceAndQuietlyWhateverTheFile() {
         };
         clock.start();
         auto player = std::make_unique<MixerPlayer>(find);
+        player->start();
         QVERIFY(clock.elapsed() < kAtOnceMs);
         player->play(SoundEffect::Shot); // while the device may still be opening
         player->waitUntilOpen();

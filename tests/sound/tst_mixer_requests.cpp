@@ -199,8 +199,8 @@ void fill(MixerLibrary& library) {
 
 } // namespace fake
 
-// How the sound system fails.
-enum class Failure { LibrariesMissing, NoSoundSystem, DeviceRefused };
+// How the sound system fails, or is never asked to start.
+enum class Failure { NeverStarted, LibrariesMissing, NoSoundSystem, DeviceRefused };
 
 } // namespace
 
@@ -280,6 +280,7 @@ void MixerRequestsTest::eachPlayHaltsTheSoundBeforeIt() {
         fake::fill(library);
         return true;
     });
+    player.start();
     // While the device is still opening, a play asks nothing of the mixer and is not kept for later.
     player.play(SoundEffect::Shot);
     const int callsWhileOpening = mixer.calls;
@@ -297,12 +298,14 @@ void MixerRequestsTest::eachPlayHaltsTheSoundBeforeIt() {
 
 void MixerRequestsTest::noPlayReachesAFailedSoundSystem_data() {
     QTest::addColumn<Failure>("failure");
+    QTest::newRow("the player is never started") << Failure::NeverStarted;
     QTest::newRow("the libraries are missing") << Failure::LibrariesMissing;
     QTest::newRow("no sound system answers") << Failure::NoSoundSystem;
     QTest::newRow("the device is refused") << Failure::DeviceRefused;
 }
 
-// Every play is silent; without the libraries nothing of theirs is called at all, not even to close.
+// Every play is silent; unstarted or without the libraries, nothing of theirs is called at all, not
+// even to close.
 void MixerRequestsTest::noPlayReachesAFailedSoundSystem() {
     QFETCH(Failure, failure);
     mixer.noSoundSystem = failure == Failure::NoSoundSystem;
@@ -321,12 +324,14 @@ void MixerRequestsTest::noPlayReachesAFailedSoundSystem() {
                 fake::fill(library);
                 return failure != Failure::LibrariesMissing;
             });
+        if (failure != Failure::NeverStarted)
+            player.start();
         player.waitUntilOpen();
         player.play(SoundEffect::Shot);
         player.play(SoundEffect::Laser);
         QCOMPARE(mixer.started, QStringList());
     }
-    if (failure == Failure::LibrariesMissing)
+    if (failure == Failure::NeverStarted || failure == Failure::LibrariesMissing)
         QCOMPARE(mixer.calls, 0);
 }
 
