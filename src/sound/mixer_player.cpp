@@ -1,5 +1,7 @@
 #include "mixer_player.h"
 
+#include <array>
+
 #include <QFileInfo>
 
 namespace brivadoro {
@@ -11,6 +13,7 @@ constexpr int kOutputChannels = 2;
 constexpr int kBufferFrames = 512; // about 12 ms at 44.1 kHz: the delay between a click and its sound
 constexpr int kPlayOnce = 0;
 constexpr int kPlayToTheEnd = -1;
+constexpr std::array kEffects{SoundEffect::Shot, SoundEffect::Explosion, SoundEffect::Laser};
 
 // ALSA writes each failed probe of a device to the error stream, where a player would take it for
 // the game failing; the game's sound fails silently instead, and SDL reports by its results.
@@ -19,16 +22,22 @@ void ignoreAlsaError(const char* /*file*/, int /*line*/, const char* /*function*
 
 } // namespace
 
-MixerPlayer::MixerPlayer(const QStringList& preload, MixerLoader load)
-    : opener_([this, preload, load = std::move(load)] { openDevice(preload, load); }) {}
+MixerPlayer::MixerPlayer(SoundFinder find, MixerLoader load)
+    : find_(std::move(find)), load_(std::move(load)) {}
+
+void MixerPlayer::start() {
+    if (opener_.joinable() || open_.load(std::memory_order_acquire))
+        return;
+    opener_ = std::thread([this] { openDevice(); });
+}
 
 void MixerPlayer::waitUntilOpen() {
     if (opener_.joinable())
         opener_.join();
 }
 
-void MixerPlayer::openDevice(const QStringList& preload, const MixerLoader& load) {
-    const bool loaded = load(mixer_);
+void MixerPlayer::openDevice() {
+    const bool loaded = load_(mixer_);
     if (loaded) {
         if (mixer_.setAlsaErrorHandler)
             mixer_.setAlsaErrorHandler(&ignoreAlsaError);
@@ -40,8 +49,8 @@ void MixerPlayer::openDevice(const QStringList& preload, const MixerLoader& load
             0) {
             mixer_.allocateChannels(1);
             audible_ = true;
-            for (const QString& path : preload)
-                chunkFor(path);
+            for (const SoundEffect effect : kEffects)
+                chunkFor(effect);
         } else {
             mixer_.quitSubSystem(SDL_INIT_AUDIO);
         }
@@ -62,22 +71,23 @@ MixerPlayer::~MixerPlayer() {
     mixer_.quitSubSystem(SDL_INIT_AUDIO);
 }
 
-Mix_Chunk* MixerPlayer::chunkFor(const QString& path) {
-    const auto known = chunks_.find(path);
+Mix_Chunk* MixerPlayer::chunkFor(SoundEffect effect) {
+    const auto known = chunks_.find(effect);
     if (known != chunks_.end())
         return known->second.get();
+    const QString path = find_(effect);
     if (!QFileInfo(path).isFile())
         return nullptr;
     constexpr int kCloseFile = 1;
     Chunk chunk(mixer_.loadWav(mixer_.openFile(QFile::encodeName(path).constData(), "rb"), kCloseFile),
                 FreeChunk{mixer_.freeChunk});
-    return chunks_.emplace(path, std::move(chunk)).first->second.get();
+    return chunks_.emplace(effect, std::move(chunk)).first->second.get();
 }
 
-void MixerPlayer::playWave(const QString& path) {
+void MixerPlayer::play(SoundEffect effect) {
     if (!audible())
         return;
-    Mix_Chunk* chunk = chunkFor(path);
+    Mix_Chunk* chunk = chunkFor(effect);
     if (chunk)
         mixer_.playChannel(kChannel, chunk, kPlayOnce, kPlayToTheEnd);
     else

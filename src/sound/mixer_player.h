@@ -6,9 +6,8 @@
 #include <memory>
 #include <thread>
 
-#include <QStringList>
-
 #include "mixer_library.h"
+#include "sound_paths.h"
 #include "sound_player.h"
 
 namespace brivadoro {
@@ -16,23 +15,28 @@ namespace brivadoro {
 // Fills a MixerLibrary; false when the functions cannot all be had.
 using MixerLoader = std::function<bool(MixerLibrary&)>;
 
-// Plays WAV files through SDL_mixer on one channel, so that a new sound halts the one still
-// playing. Files are decoded once and kept; a missing or unplayable file, or no audio device or
-// sound server, gives silence. One player serves the whole program.
+// Plays the effects' WAV files through SDL_mixer on one channel, so that a new sound halts the one
+// still playing. Each file is found and decoded once and kept; a missing or unplayable file, or no
+// audio device or sound server, gives silence. One player serves the whole program.
 class MixerPlayer final : public SoundPlayer {
 public:
-    // Loads the library, opens the audio device and decodes the given files on a thread of its own,
-    // so that the game starts without waiting for the sound system; until that is done every play
-    // is silent.
-    explicit MixerPlayer(const QStringList& preload = {}, MixerLoader load = &MixerLibrary::load);
+    // Silent until started: the sound system is large, and a program's first window should not
+    // wait while it loads.
+    explicit MixerPlayer(SoundFinder find = programSoundFinder(), MixerLoader load = &MixerLibrary::load);
     ~MixerPlayer() override;
 
     MixerPlayer(const MixerPlayer&) = delete;
     MixerPlayer& operator=(const MixerPlayer&) = delete;
 
-    void playWave(const QString& path) override;
+    // Loads the library, opens the audio device and decodes every effect's file, as find names it,
+    // on a thread of its own, and returns at once; until that is done every play is silent and
+    // none is kept for later. Later calls do nothing.
+    void start();
 
-    // Waits until the device has been opened, or found missing.
+    void play(SoundEffect effect) override;
+
+    // Waits until the device that start() began to open is open, or found missing; at once when
+    // the player was never started.
     void waitUntilOpen();
     // Whether an audio device is open; without one every play is silent.
     [[nodiscard]] bool audible() const { return open_.load(std::memory_order_acquire) && audible_; }
@@ -44,16 +48,18 @@ private:
     };
     using Chunk = std::unique_ptr<Mix_Chunk, FreeChunk>;
 
-    // The decoded file, or nullptr when it cannot be played; a missing file is looked for again
-    // at its next play.
-    Mix_Chunk* chunkFor(const QString& path);
+    // The effect's decoded file, or nullptr when it cannot be played; a missing file is looked for
+    // again at the effect's next play.
+    Mix_Chunk* chunkFor(SoundEffect effect);
 
-    void openDevice(const QStringList& preload, const MixerLoader& load);
+    void openDevice();
 
+    SoundFinder find_;
+    MixerLoader load_;
     // Written by the opening thread only, before it sets open_.
     MixerLibrary mixer_;
     bool audible_ = false;
-    std::map<QString, Chunk> chunks_;
+    std::map<SoundEffect, Chunk> chunks_;
     std::atomic<bool> open_ = false;
     std::thread opener_;
 };

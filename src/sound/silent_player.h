@@ -7,7 +7,7 @@ namespace brivadoro {
 // Plays nothing: where no audio back end can be had.
 class SilentPlayer final : public SoundPlayer {
 public:
-    void playWave(const QString& /*path*/) override {}
+    void play(SoundEffect /*effect*/) override {}
 };
 
 } // namespace brivadoro

@@ -36,12 +36,10 @@ QString soundPath(const QString& programFolder, SoundEffect effect) {
     return QFileInfo::exists(installed) ? installed : besideProgram;
 }
 
-QString soundPath(SoundEffect effect) {
-    return soundPath(QCoreApplication::applicationDirPath(), effect);
-}
-
-QStringList gameSoundPaths() {
-    return {soundPath(SoundEffect::Shot), soundPath(SoundEffect::Explosion), soundPath(SoundEffect::Laser)};
+SoundFinder programSoundFinder() {
+    return [programFolder = QCoreApplication::applicationDirPath()](SoundEffect effect) {
+        return soundPath(programFolder, effect);
+    };
 }
 
 } // namespace brivadoro

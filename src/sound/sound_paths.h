@@ -1,22 +1,22 @@
 #pragma once
 
+#include <functional>
+
 #include <QString>
-#include <QStringList>
+
+#include "sound_player.h"
 
 namespace brivadoro {
 
-// The game's three effects, each a WAV file in the folder "suoni" beside the program, or in the
-// installed data folder when the program runs from an installed tree.
-enum class SoundEffect { Shot, Explosion, Laser };
-
 // "<programFolder>/suoni/<file of the effect>" when that file exists; otherwise the installed copy
-// when that exists; otherwise the first path, which plays as silence.
+// in the data folder when that exists; otherwise the first path, which plays as silence.
 QString soundPath(const QString& programFolder, SoundEffect effect);
 
-// The effect's path for the running program, looked up anew at every call.
-QString soundPath(SoundEffect effect);
+// Where a player finds each effect's file.
+using SoundFinder = std::function<QString(SoundEffect)>;
 
-// The paths of all three effects for the running program.
-QStringList gameSoundPaths();
+// The running program's lookup. The program's folder is read once, here, so that the finder may
+// then run on any thread.
+SoundFinder programSoundFinder();
 
 } // namespace brivadoro

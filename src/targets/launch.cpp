@@ -1,6 +1,5 @@
 #include "board/game.h"
 #include "board/new_question.h"
-#include "sound/sound_paths.h"
 #include "sound/sound_player.h"
 
 namespace brivadoro {
@@ -11,7 +10,7 @@ void Game::Form_Click() {
     board().lblMessage().setCaption({});
     const QuestionDigits digits = drawQuestionDigits(services_.random);
     showQuestionDigits(board(), digits);
-    services_.sound.playWave(soundPath(SoundEffect::Laser));
+    services_.sound.play(SoundEffect::Laser);
     board().drawBackdrop(digits.first.value(), digits.second.value());
     board().Timer2().setEnabled(true);
     Timer2_Timer();

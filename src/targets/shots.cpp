@@ -5,7 +5,6 @@
 #include <QStringBuilder>
 
 #include "board/game.h"
-#include "sound/sound_paths.h"
 #include "sound/sound_player.h"
 #include "toolkit/dialogs.h"
 #include "toolkit/number_text.h"
@@ -130,7 +129,7 @@ void Game::hitTarget(TargetId id) {
     const HitRow& row = rowOf(kHitRows, id);
     flashTarget(id, Colours::Green, kHitFlashes);
     state_.score += kHitPoints;
-    services_.sound.playWave(soundPath(SoundEffect::Shot));
+    services_.sound.play(SoundEffect::Shot);
     board().Punteggio().setCaption(u' ' + decimalText(state_.score));
     BoardButton& button = board().target(id);
     button.setBackColor(Colours::Cyan);
@@ -146,7 +145,7 @@ void Game::hitTarget(TargetId id) {
 void Game::missTarget(TargetId id) {
     const MissRow& row = rowOf(kMissRows, id);
     flashTarget(id, Colours::Red, kMissFlashes);
-    services_.sound.playWave(soundPath(SoundEffect::Explosion));
+    services_.sound.play(SoundEffect::Explosion);
     const QString clicked = board().target(id).caption();
     services_.dialogs.messageBox(QString(row.prefix % clicked % row.suffix), MessageStyle::Ok);
     // The box's modal loop ran timers and could have reloaded the board: look the button up again.

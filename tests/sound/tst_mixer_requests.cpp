@@ -199,8 +199,8 @@ void fill(MixerLibrary& library) {
 
 } // namespace fake
 
-// How the sound system fails.
-enum class Failure { LibrariesMissing, NoSoundSystem, DeviceRefused };
+// How the sound system fails, or is never asked to start.
+enum class Failure { NeverStarted, LibrariesMissing, NoSoundSystem, DeviceRefused };
 
 } // namespace
 
@@ -226,61 +226,71 @@ void MixerRequestsTest::cleanup() {
     QVERIFY(mixer.files.empty());
 }
 
-// sparo.wav and esplosi.wav are preloaded; broken.wav is on disk but does not decode; missing.wav
-// is not on disk.
+// The shot is sparo.wav and the explosion esplosi.wav; the laser is the row's file: laser.wav,
+// broken.wav, which is on disk but does not decode, or missing.wav, which is not on disk.
 void MixerRequestsTest::eachPlayHaltsTheSoundBeforeIt_data() {
-    QTest::addColumn<QStringList>("plays");
+    QTest::addColumn<QString>("laserFile");
+    QTest::addColumn<QList<SoundEffect>>("plays");
     QTest::addColumn<QStringList>("started");
     QTest::addColumn<QStringList>("playingAtTheEnd");
     QTest::addColumn<int>("decodes");
+    using enum SoundEffect;
     const QString shot = u"sparo.wav once"_qs;
     const QString explosion = u"esplosi.wav once"_qs;
-    QTest::newRow("one sound, once") << QStringList{u"sparo.wav"_qs} << QStringList{shot} << QStringList{shot}
-                                     << 2;
+    const QString laser = u"laser.wav once"_qs;
+    QTest::newRow("one sound, once") << u"laser.wav"_qs << QList{Shot} << QStringList{shot}
+                                     << QStringList{shot} << 3;
     QTest::newRow("a new sound cuts off the old")
-        << QStringList{u"sparo.wav"_qs, u"esplosi.wav"_qs} << QStringList{shot, explosion}
-        << QStringList{explosion} << 2;
+        << u"laser.wav"_qs << QList{Shot, Explosion, Laser} << QStringList{shot, explosion, laser}
+        << QStringList{laser} << 3;
     QTest::newRow("the same sound starts over, decoded once")
-        << QStringList{u"sparo.wav"_qs, u"sparo.wav"_qs, u"sparo.wav"_qs} << QStringList{shot, shot, shot}
-        << QStringList{shot} << 2;
+        << u"laser.wav"_qs << QList{Shot, Shot, Shot} << QStringList{shot, shot, shot} << QStringList{shot}
+        << 3;
     QTest::newRow("a missing file cuts off the old sound")
-        << QStringList{u"sparo.wav"_qs, u"missing.wav"_qs} << QStringList{shot} << QStringList() << 2;
+        << u"missing.wav"_qs << QList{Shot, Laser} << QStringList{shot} << QStringList() << 2;
     QTest::newRow("a broken file cuts off the old sound")
-        << QStringList{u"sparo.wav"_qs, u"broken.wav"_qs} << QStringList{shot} << QStringList() << 3;
+        << u"broken.wav"_qs << QList{Shot, Laser} << QStringList{shot} << QStringList() << 3;
     QTest::newRow("after a broken file, the next sound plays")
-        << QStringList{u"broken.wav"_qs, u"broken.wav"_qs, u"esplosi.wav"_qs} << QStringList{explosion}
+        << u"broken.wav"_qs << QList{Laser, Laser, Explosion} << QStringList{explosion}
         << QStringList{explosion} << 3;
 }
 
+// Every file is decoded as the device opens, none at a play.
 void MixerRequestsTest::eachPlayHaltsTheSoundBeforeIt() {
-    QFETCH(QStringList, plays);
+    QFETCH(QString, laserFile);
+    QFETCH(QList<SoundEffect>, plays);
     QFETCH(QStringList, started);
     QFETCH(QStringList, playingAtTheEnd);
     QFETCH(int, decodes);
     const QTemporaryDir folder;
     QVERIFY(folder.isValid());
-    for (const QString& name : {u"sparo.wav"_qs, u"esplosi.wav"_qs, u"broken.wav"_qs}) {
+    for (const QString& name : {u"sparo.wav"_qs, u"esplosi.wav"_qs, u"laser.wav"_qs, u"broken.wav"_qs}) {
         QFile file(folder.filePath(name));
         QVERIFY(file.open(QIODevice::WriteOnly));
     }
-    const QStringList preload{folder.filePath(u"sparo.wav"_qs), folder.filePath(u"esplosi.wav"_qs)};
+    const auto find = [&folder, laserFile](SoundEffect effect) {
+        return folder.filePath(effect == SoundEffect::Shot        ? u"sparo.wav"_qs
+                               : effect == SoundEffect::Explosion ? u"esplosi.wav"_qs
+                                                                  : laserFile);
+    };
 
     std::latch loading(1);
-    MixerPlayer player(preload, [&loading](MixerLibrary& library) {
+    MixerPlayer player(find, [&loading](MixerLibrary& library) {
         loading.wait();
         fake::fill(library);
         return true;
     });
+    player.start();
     // While the device is still opening, a play asks nothing of the mixer and is not kept for later.
-    player.playWave(preload[0]);
+    player.play(SoundEffect::Shot);
     const int callsWhileOpening = mixer.calls;
     loading.count_down();
     player.waitUntilOpen();
     QCOMPARE(callsWhileOpening, 0);
-    QCOMPARE(mixer.decodes, int(preload.size()));
+    QCOMPARE(mixer.decodes, decodes);
 
-    for (const QString& name : plays)
-        player.playWave(folder.filePath(name));
+    for (const SoundEffect effect : plays)
+        player.play(effect);
     QCOMPARE(mixer.started, started);
     QCOMPARE(mixer.nowPlaying(), playingAtTheEnd);
     QCOMPARE(mixer.decodes, decodes);
@@ -288,12 +298,14 @@ void MixerRequestsTest::eachPlayHaltsTheSoundBeforeIt() {
 
 void MixerRequestsTest::noPlayReachesAFailedSoundSystem_data() {
     QTest::addColumn<Failure>("failure");
+    QTest::newRow("the player is never started") << Failure::NeverStarted;
     QTest::newRow("the libraries are missing") << Failure::LibrariesMissing;
     QTest::newRow("no sound system answers") << Failure::NoSoundSystem;
     QTest::newRow("the device is refused") << Failure::DeviceRefused;
 }
 
-// Every play is silent; without the libraries nothing of theirs is called at all, not even to close.
+// Every play is silent; unstarted or without the libraries, nothing of theirs is called at all, not
+// even to close.
 void MixerRequestsTest::noPlayReachesAFailedSoundSystem() {
     QFETCH(Failure, failure);
     mixer.noSoundSystem = failure == Failure::NoSoundSystem;
@@ -304,16 +316,22 @@ void MixerRequestsTest::noPlayReachesAFailedSoundSystem() {
     QFile file(sound);
     QVERIFY(file.open(QIODevice::WriteOnly));
     {
-        MixerPlayer player({sound}, [failure](MixerLibrary& library) {
-            fake::fill(library);
-            return failure != Failure::LibrariesMissing;
-        });
+        MixerPlayer player(
+            [&folder, &sound](SoundEffect effect) {
+                return effect == SoundEffect::Shot ? sound : folder.filePath(u"missing.wav"_qs);
+            },
+            [failure](MixerLibrary& library) {
+                fake::fill(library);
+                return failure != Failure::LibrariesMissing;
+            });
+        if (failure != Failure::NeverStarted)
+            player.start();
         player.waitUntilOpen();
-        player.playWave(sound);
-        player.playWave(folder.filePath(u"missing.wav"_qs));
+        player.play(SoundEffect::Shot);
+        player.play(SoundEffect::Laser);
         QCOMPARE(mixer.started, QStringList());
     }
-    if (failure == Failure::LibrariesMissing)
+    if (failure == Failure::NeverStarted || failure == Failure::LibrariesMissing)
         QCOMPARE(mixer.calls, 0);
 }
 

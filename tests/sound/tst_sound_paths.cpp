@@ -92,8 +92,9 @@ void SoundPathsTest::theCopyBesideTheProgramComesFirstThenTheInstalledOne() {
 }
 
 void SoundPathsTest::theRunningProgramLooksBesideItself() {
+    const SoundFinder find = programSoundFinder();
     for (const auto& [effect, file] : kEffects)
-        QCOMPARE(soundPath(effect), QCoreApplication::applicationDirPath() + u"/suoni/"_qs + file.toString());
+        QCOMPARE(find(effect), QCoreApplication::applicationDirPath() + u"/suoni/"_qs + file.toString());
 }
 
 QTEST_GUILESS_MAIN(SoundPathsTest)

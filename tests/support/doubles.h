@@ -73,8 +73,8 @@ private:
 
 class RecordingSound final : public SoundPlayer {
 public:
-    void playWave(const QString& path) override { played.push_back(path); }
-    std::vector<QString> played;
+    void play(SoundEffect effect) override { played.push_back(effect); }
+    std::vector<SoundEffect> played;
 };
 
 // Thrown by RecordingProgram so that a test sees the program end where the real one would stop.

@@ -24,16 +24,16 @@ inline TargetId targetNamed(QStringView name) {
     return kAllTargets[std::size_t(found - kTargetNames.begin()) % kAllTargets.size()];
 }
 
-// Records every path and runs onPlay as the sound starts, to see the board at that moment.
+// Records every effect and runs onPlay as the sound starts, to see the board at that moment.
 class ProbeSound final : public SoundPlayer {
 public:
-    void playWave(const QString& path) override {
-        played.push_back(path);
+    void play(SoundEffect effect) override {
+        played.push_back(effect);
         if (onPlay)
-            onPlay(path);
+            onPlay(effect);
     }
-    std::vector<QString> played;
-    std::function<void(const QString&)> onPlay;
+    std::vector<SoundEffect> played;
+    std::function<void(SoundEffect)> onPlay;
 };
 
 // A game under test: its board loaded and scaled by a first question, its start-up forgotten, and

@@ -1,6 +1,5 @@
 #include <algorithm>
 
-#include <QCoreApplication>
 #include <QTest>
 
 #include "target_world.h"
@@ -13,10 +12,6 @@ namespace {
 
 QColor backdropAt(TargetWorld& t, int x, int y) {
     return t.board().surface().backdrop().pixelColor(x, y);
-}
-
-QString laserPath() {
-    return QCoreApplication::applicationDirPath() + u"/suoni/laser.wav"_qs;
 }
 
 long countOf(const TargetWorld& t, Kind kind) {
@@ -50,7 +45,7 @@ void LaunchTest::launchRunsItsStepsInOrder() {
     const Int16 digit2 = t.state().digit2;
     scriptLaunch(t);
     bool soundChecked = false;
-    t.sound.onPlay = [&](const QString&) {
+    t.sound.onPlay = [&](SoundEffect) {
         QCOMPARE(t.board().lblMessage().caption(), QString());
         QCOMPARE(t.board().lblNum1().caption(), u"3"_qs);
         QCOMPARE(t.board().lblNum2().caption(), u"7"_qs);
@@ -63,7 +58,7 @@ void LaunchTest::launchRunsItsStepsInOrder() {
     t.game.Form_Click();
 
     QVERIFY(soundChecked);
-    QCOMPARE(t.sound.played, std::vector<QString>{laserPath()});
+    QCOMPARE(t.sound.played, std::vector{SoundEffect::Laser});
     QCOMPARE(backdropAt(t, 0, 0), QColor(60, 140, 0));
     QCOMPARE(backdropAt(t, 0, BoardScale::kInnerHeight - 1), QColor(60, 140, 255));
     QVERIFY(t.board().Timer2().isActive());
@@ -94,7 +89,7 @@ void LaunchTest::laterLaunchesAddMovesWithoutRestartingTheTimer() {
     QCOMPARE(timer.timerId(), timerId);
     QVERIFY(timer.remainingTime() < timer.interval() - timer.interval() / 20);
     QCOMPARE(countOf(t, Kind::ReseedFromClock), 4);
-    QCOMPARE(t.sound.played, (std::vector<QString>{laserPath(), laserPath()}));
+    QCOMPARE(t.sound.played, (std::vector{SoundEffect::Laser, SoundEffect::Laser}));
 }
 
 QTEST_MAIN(LaunchTest)

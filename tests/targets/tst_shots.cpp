@@ -1,7 +1,6 @@
 #include <optional>
 #include <set>
 
-#include <QCoreApplication>
 #include <QTest>
 
 #include "target_world.h"
@@ -11,10 +10,6 @@ using namespace brivadoro::testing;
 using Kind = ScriptedRandom::Event::Kind;
 
 namespace {
-
-QString soundFile(const char* name) {
-    return QCoreApplication::applicationDirPath() + u"/suoni/"_qs + name;
-}
 
 void click(TargetWorld& t, TargetId id) {
     emit t.board().targetClicked(id);
@@ -85,7 +80,7 @@ void ShotsTest::hitRunsItsCourse() {
     t.world.random.script({draw});
     BoardButton& button = t.board().target(target);
     bool soundChecked = false;
-    t.sound.onPlay = [&](const QString&) {
+    t.sound.onPlay = [&](SoundEffect) {
         QCOMPARE(t.state().flashCount.value(), 20001);
         QCOMPARE(button.backColor(), Colours::Green);
         QCOMPARE(t.state().score.value(), 1);
@@ -96,7 +91,7 @@ void ShotsTest::hitRunsItsCourse() {
     click(t, target);
 
     QVERIFY(soundChecked);
-    QCOMPARE(t.sound.played, std::vector<QString>{soundFile("sparo.wav")});
+    QCOMPARE(t.sound.played, std::vector{SoundEffect::Shot});
     QCOMPARE(t.state().flashCount.value(), 20001);
     QCOMPARE(t.board().Punteggio().caption(), u" 1"_qs);
     QCOMPARE(button.backColor(), Colours::Cyan);
@@ -148,7 +143,7 @@ void ShotsTest::missRunsItsCourse() {
     t.state().disparicmd2Number = 38;
     t.world.random.script({draw});
     BoardButton& button = t.board().target(target);
-    t.sound.onPlay = [&](const QString&) {
+    t.sound.onPlay = [&](SoundEffect) {
         QCOMPARE(t.state().flashCount.value(), 10001);
         QCOMPARE(button.backColor(), Colours::Red);
         QCOMPARE(t.state().score.value(), 0);
@@ -156,7 +151,7 @@ void ShotsTest::missRunsItsCourse() {
     };
     bool boxChecked = false;
     t.world.dialogs.answer({MessageAnswer::Ok, {}, [&] {
-                                QCOMPARE(t.sound.played, std::vector<QString>{soundFile("esplosi.wav")});
+                                QCOMPARE(t.sound.played, std::vector{SoundEffect::Explosion});
                                 QCOMPARE(button.backColor(), Colours::Red);
                                 QCOMPARE(t.board().Punteggio().caption(), u"0"_qs);
                                 QVERIFY(!button.isHidden());
