@@ -10,14 +10,11 @@
 
 #include "board_scale.h"
 #include "board_widgets.h"
+#include "target_id.h"
 
 namespace brivadoro {
 
 struct BoardPointers;
-
-enum class TargetId { paricmd, paricmd1, paricmd2, disparicmd, disparicmd1, disparicmd2 };
-inline constexpr std::array kAllTargets{TargetId::paricmd,    TargetId::paricmd1,    TargetId::paricmd2,
-                                        TargetId::disparicmd, TargetId::disparicmd1, TargetId::disparicmd2};
 
 // The board's inner area: it shows the backdrop, and a press and release on it (not on a control
 // that takes the click) is the board's own click.
