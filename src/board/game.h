@@ -56,9 +56,9 @@ public:
     void disparicmd2_Click();
 
 private:
-    // Runs the target's own click handler.
+    // A click on the target, from the board or a named handler: a hit if it is right, else a miss.
     void clickTarget(TargetId id);
-    // The course of a hit and of a miss; the target's row of data makes the difference.
+    // The course of a hit and of a miss; the target's row in kTargets makes the difference.
     void hitTarget(TargetId id);
     void missTarget(TargetId id);
     // Writes the colour to the target with flashCount counting from 1 to writes + 1.
