@@ -69,7 +69,8 @@ public:
     BoardTimer& Timer2() { return *timer2_; }
     BoardSurface& surface() { return *surface_; }
 
-    // Sets the drawing state and the user-defined scale, then paints the stripes of the digits.
+    // Paints the digits' stripes into the backdrop. The first call switches the board from twips to
+    // its own scale, pixels across and 512 units down, the targets staying where they show.
     void drawBackdrop(int firstDigit, int secondDigit);
 
     [[nodiscard]] const BoardScale& scale() const { return scale_; }

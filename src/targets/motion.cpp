@@ -118,7 +118,7 @@ void Game::Timer2_Timer() {
     for (TargetId target : kAlwaysShown)
         tavola.target(target).setVisible(true);
     services_.random.reseedFromClock();
-    // Move m = floor(6 r) + 1, each with probability 1/6, is kMoves[m - 1].
+    // Each of the six moves with probability 1/6.
     const int move = int(randomUpTo(services_.random, int(kMoves.size())));
     for (const MoveStep& step : kMoves[std::size_t(move)])
         carryOut(step, tavola, services_.random, state_);
