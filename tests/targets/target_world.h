@@ -46,6 +46,8 @@ struct TargetWorld {
     }
 
     Tavola& board() { return game.board(); }
+    // A click on the target's button, as the board reports it.
+    void click(TargetId id) { emit board().targetClicked(id); }
     BoardState& state() { return game.state(); }
     [[nodiscard]] bool shown(TargetId id) { return !board().target(id).isHidden(); }
     QString caption(TargetId id) { return board().target(id).caption(); }
