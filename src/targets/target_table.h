@@ -19,15 +19,15 @@ enum class Seed { Zero, Field, Previous };
 
 // A target's first number at start-up: floor(r * range + 1) * 4 + remainder.
 struct StartRule {
-    int range;
-    int remainder;
+    int range = 0;
+    int remainder = 0;
     Seed seed = Seed::Zero;
 };
 
 // A hit on a right target gives it floor(r * range + base) * 4.
 struct HitRule {
-    int range;
-    int base;
+    int range = 0;
+    int base = 0;
     Seed seed = Seed::Zero;
 };
 
@@ -36,22 +36,22 @@ struct HitRule {
 struct MissRule {
     QStringView prefix;
     QStringView suffix;
-    int lowest;
-    int highest;
+    int lowest = 0;
+    int highest = 0;
     Seed seed = Seed::Zero;
 };
 
 // A move's new number for a wrong target: 4 * k + remainder, k from 1 to range, seeded from the
 // target's field.
 struct RenumberRule {
-    int range;
-    int remainder;
+    int range = 0;
+    int remainder = 0;
 };
 
 // What makes one target differ from the others: a right target carries multiples of 4 and is hit,
-// a wrong one carries other numbers and is missed.
+// a wrong one carries other numbers and is missed. Its button's name is in kTargetNames.
 struct TargetRow {
-    TargetId id;
+    TargetId id{};
     StartRule start;
     std::variant<HitRule, MissRule> shot;
     std::optional<RenumberRule> renumber;
