@@ -21,7 +21,7 @@ public:
     explicit Game(const Services& services, QObject* parent = nullptr);
     ~Game() override;
 
-    // Starts the game as the program starts: the board is created, loaded and shown.
+    // Runs Form_Initialize, which loads the board, then shows the board and activates it.
     void start();
 
     [[nodiscard]] BoardState& state() { return state_; }
@@ -29,23 +29,26 @@ public:
     Tavola& board();
     [[nodiscard]] bool boardLoaded() const { return board_ != nullptr; }
 
-    // Board and game flow
+    // Board and game flow, in board/
     void Form_Initialize();
     void Form_Load();
     void Form_Activate();
     void Form_Resize();
+    // The new question: two new digits and their backdrop.
     void cmdNext_Click();
+    // The menu's new game: after a yes, the board is unloaded and shown again.
     void Next_Click();
     // The window's close box: the program ends at once, running no game handler.
     void closeBox();
 
-    // Clock and records
+    // Clock and records, in clock/ and records/
     void resetClock();
     void Timer1_Timer();
     // Says goodbye, stores a beaten record and ends the program; a call while one runs is ignored.
     void cmdExit_Click();
 
-    // Targets
+    // Targets, in targets/
+    // The board's own click: it launches the targets.
     void Form_Click();
     void Timer2_Timer();
     void paricmd_Click();
@@ -56,9 +59,9 @@ public:
     void disparicmd2_Click();
 
 private:
-    // Runs the target's own click handler.
+    // A click on the target, from the board or a named handler: a hit if it is right, else a miss.
     void clickTarget(TargetId id);
-    // The course of a hit and of a miss; the target's row of data makes the difference.
+    // The course of a hit and of a miss; the target's row in kTargets makes the difference.
     void hitTarget(TargetId id);
     void missTarget(TargetId id);
     // Writes the colour to the target with flashCount counting from 1 to writes + 1.

@@ -1,8 +1,7 @@
-#include <array>
-
 #include "clock/clock_display.h"
 #include "game.h"
 #include "records/record_files.h"
+#include "targets/target_table.h"
 #include "toolkit/dialogs.h"
 #include "toolkit/number_text.h"
 #include "toolkit/random_source.h"
@@ -14,21 +13,6 @@ namespace {
 constexpr QStringView kNamePrompt = u"Come ti chiami?";
 constexpr QStringView kGreetingEnd = u" vediamo se sei un vero campione  ";
 constexpr float kSecondsPerGame = 300;
-
-// The six targets' first numbers: floor(r * range + 1) * 4 + remainder, each after a reseed with 0,
-// except paricmd2's, reseeded with the number just given to paricmd1.
-struct StartNumber {
-    TargetId target;
-    int range;
-    int remainder;
-    bool reseedWithPrevious;
-};
-
-constexpr std::array kStartNumbers{
-    StartNumber{TargetId::disparicmd, 100, 1, false},  StartNumber{TargetId::disparicmd1, 100, 2, false},
-    StartNumber{TargetId::disparicmd2, 100, 3, false}, StartNumber{TargetId::paricmd, 100, 0, false},
-    StartNumber{TargetId::paricmd1, 150, 0, false},    StartNumber{TargetId::paricmd2, 100, 0, true},
-};
 
 } // namespace
 
@@ -62,11 +46,12 @@ void Game::Form_Load() {
 
 void Game::Form_Activate() {
     Int16 previous;
-    for (const StartNumber& row : kStartNumbers) {
-        services_.random.reseed(row.reseedWithPrevious ? previous.value() : 0);
+    for (const TargetRow& row : kTargets) {
+        const StartRule& rule = row.start;
+        services_.random.reseed(rule.seed == Seed::Previous ? previous.value() : 0);
         const Int16 number =
-            Int16::floored(double(services_.random.draw()) * row.range + 1) * 4 + row.remainder;
-        board().target(row.target).setCaption(decimalText(number));
+            Int16::floored(double(services_.random.draw()) * rule.range + 1) * 4 + rule.remainder;
+        board().target(row.id).setCaption(decimalText(number));
         previous = number;
     }
     state_.score = 0;

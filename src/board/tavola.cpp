@@ -19,10 +19,8 @@ namespace {
 // The board's colour where no backdrop has been painted yet.
 constexpr Colour kPlatformFace = 0x00F0F0F0;
 
-std::size_t targetIndex(std::string_view name) {
-    constexpr std::array<std::string_view, kAllTargets.size()> kNames{
-        "paricmd", "paricmd1", "paricmd2", "disparicmd", "disparicmd1", "disparicmd2"};
-    return std::size_t(std::find(kNames.begin(), kNames.end(), name) - kNames.begin());
+std::size_t targetIndex(QStringView name) {
+    return std::size_t(std::find(kTargetNames.begin(), kTargetNames.end(), name) - kTargetNames.begin());
 }
 
 } // namespace
@@ -158,7 +156,7 @@ void Tavola::createControls(const BoardPointers& pointers) {
 
 void Tavola::arrangeButtons(const std::vector<BoardButton*>& buttons, const BoardPointers& pointers) {
     for (BoardButton* button : buttons) {
-        const std::size_t index = targetIndex(button->objectName().toStdString());
+        const std::size_t index = targetIndex(button->objectName());
         if (index < targets_.size()) {
             targets_[index] = button;
             positions_[index] =

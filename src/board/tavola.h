@@ -10,14 +10,11 @@
 
 #include "board_scale.h"
 #include "board_widgets.h"
+#include "target_id.h"
 
 namespace brivadoro {
 
 struct BoardPointers;
-
-enum class TargetId { paricmd, paricmd1, paricmd2, disparicmd, disparicmd1, disparicmd2 };
-inline constexpr std::array kAllTargets{TargetId::paricmd,    TargetId::paricmd1,    TargetId::paricmd2,
-                                        TargetId::disparicmd, TargetId::disparicmd1, TargetId::disparicmd2};
 
 // The board's inner area: it shows the backdrop, and a press and release on it (not on a control
 // that takes the click) is the board's own click.
@@ -72,7 +69,8 @@ public:
     BoardTimer& Timer2() { return *timer2_; }
     BoardSurface& surface() { return *surface_; }
 
-    // Sets the drawing state and the user-defined scale, then paints the stripes of the digits.
+    // Paints the digits' stripes into the backdrop. The first call switches the board from twips to
+    // its own scale, pixels across and 512 units down, the targets staying where they show.
     void drawBackdrop(int firstDigit, int secondDigit);
 
     [[nodiscard]] const BoardScale& scale() const { return scale_; }

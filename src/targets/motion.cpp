@@ -3,6 +3,7 @@
 #include <span>
 
 #include "board/game.h"
+#include "target_table.h"
 #include "toolkit/number_text.h"
 #include "toolkit/random_source.h"
 
@@ -14,27 +15,13 @@ using enum TargetId;
 
 enum class Action { Show, Hide, Left, Top, Renumber };
 
-// One step of a move. Left and Top take R(range) + offset; Renumber gives a wrong target a new number.
+// One step of a move. Left and Top take R(range) + offset; Renumber gives a wrong target a new
+// number by its row's rule.
 struct MoveStep {
     Action action;
     TargetId target;
     int range = 0;
     int offset = 0;
-};
-
-// A wrong target's new number: 4 * k + remainder, k from 1 to range, drawn after a reseed from the
-// number last drawn for it.
-struct RenumberRule {
-    TargetId target;
-    Int16 BoardState::*number;
-    int range;
-    int remainder;
-};
-
-constexpr std::array kRenumberRules{
-    RenumberRule{disparicmd, &BoardState::disparicmdNumber, 900, 1},
-    RenumberRule{disparicmd1, &BoardState::disparicmd1Number, 200, 1},
-    RenumberRule{disparicmd2, &BoardState::disparicmd2Number, 80, 2},
 };
 
 constexpr std::array kAlwaysShown{paricmd1, disparicmd1, disparicmd2};
@@ -97,15 +84,13 @@ double randomUpTo(RandomSource& random, int range) {
 }
 
 void renumber(TargetId target, Tavola& board, RandomSource& random, BoardState& state) {
-    for (const RenumberRule& rule : kRenumberRules) {
-        if (rule.target != target)
-            continue;
-        Int16& number = state.*rule.number;
-        random.reseed(number.value());
-        const Int16 k = Int16::floored(rule.range * double(random.draw()) + 1);
-        number = 4 * k + rule.remainder;
-        board.target(target).setCaption(decimalText(number));
-    }
+    const TargetRow& row = targetRow(target);
+    const RenumberRule& rule = *row.renumber;
+    Int16& number = state.*row.number;
+    random.reseed(number.value());
+    const Int16 k = Int16::floored(rule.range * double(random.draw()) + 1);
+    number = 4 * k + rule.remainder;
+    board.target(target).setCaption(decimalText(number));
 }
 
 void carryOut(const MoveStep& step, Tavola& board, RandomSource& random, BoardState& state) {
@@ -133,7 +118,7 @@ void Game::Timer2_Timer() {
     for (TargetId target : kAlwaysShown)
         tavola.target(target).setVisible(true);
     services_.random.reseedFromClock();
-    // Move m = floor(6 r) + 1, each with probability 1/6, is kMoves[m - 1].
+    // Each of the six moves with probability 1/6.
     const int move = int(randomUpTo(services_.random, int(kMoves.size())));
     for (const MoveStep& step : kMoves[std::size_t(move)])
         carryOut(step, tavola, services_.random, state_);

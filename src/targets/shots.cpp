@@ -1,11 +1,11 @@
-#include <algorithm>
-#include <array>
 #include <cmath>
+#include <variant>
 
 #include <QStringBuilder>
 
 #include "board/game.h"
 #include "sound/sound_player.h"
+#include "target_table.h"
 #include "toolkit/dialogs.h"
 #include "toolkit/number_text.h"
 #include "toolkit/random_source.h"
@@ -20,54 +20,6 @@ constexpr int kHitFlashes = 20000;
 constexpr int kMissFlashes = 10000;
 constexpr int kHitPoints = 1;
 constexpr int kMissPoints = 4;
-
-constexpr QStringView kAttention = u"Attenzione!  ";
-constexpr QStringView kWrongAnswer = u"Attenzione! Hai sbagliato:  ";
-constexpr QStringView kNotDivisible = u" non è  un numero divisibile per 4";
-// disparicmd's warning runs on from the digits straight into "non".
-constexpr QStringView kNotDivisibleJoined = kNotDivisible.sliced(1);
-
-// A right target: its new number is floor(r * range + base) * 4. A target without a field keeps
-// its number in a local, so it reseeds from 0 at every hit.
-struct HitRow {
-    TargetId target;
-    Int16 BoardState::*number;
-    int range;
-    int base;
-};
-
-// A wrong target: its warning's text around the clicked caption, and the span from which one draw
-// takes its new number, never a multiple of 4; a one-number span takes no draw.
-struct MissRow {
-    TargetId target;
-    QStringView prefix;
-    QStringView suffix;
-    Int16 BoardState::*number;
-    int lowest;
-    int highest;
-};
-
-constexpr std::array kHitRows{
-    HitRow{paricmd, nullptr, 100, 1},
-    HitRow{paricmd1, nullptr, 100, 2},
-    HitRow{paricmd2, &BoardState::paricmd2Number, 40, 1},
-};
-
-constexpr std::array kMissRows{
-    MissRow{disparicmd, kAttention, kNotDivisibleJoined, nullptr, 2, 41},
-    MissRow{disparicmd1, kWrongAnswer, kNotDivisible, nullptr, 1601, 1601},
-    MissRow{disparicmd2, kAttention, kNotDivisible, &BoardState::disparicmd2Number, 1, 300},
-};
-
-// The click handler of each target, in the order of kAllTargets.
-constexpr std::array<void (Game::*)(), kAllTargets.size()> kClickHandlers{
-    &Game::paricmd_Click,    &Game::paricmd1_Click,    &Game::paricmd2_Click,
-    &Game::disparicmd_Click, &Game::disparicmd1_Click, &Game::disparicmd2_Click,
-};
-
-template <typename Row, std::size_t N> const Row& rowOf(const std::array<Row, N>& rows, TargetId target) {
-    return *std::find_if(rows.begin(), rows.end(), [target](const Row& row) { return row.target == target; });
-}
 
 // Counts of the whole numbers that are not multiples of 4: those from 1 to n, and the one at a
 // zero-based index in the sequence 1, 2, 3, 5, 6, 7, 9...
@@ -86,34 +38,37 @@ Int16 drawNonMultiple(RandomSource& random, int lowest, int highest) {
     return nonMultipleAt(first + int(std::floor(count * double(random.draw()))));
 }
 
-// The number a target reseeds from: its field, or the handler's local, which starts at 0.
-Int16 reseedNumber(const BoardState& state, Int16 BoardState::*number) {
-    return number ? state.*number : Int16{};
+// The number a shot reseeds from: the target's field, or 0.
+Int16 reseedNumber(const BoardState& state, const TargetRow& row, Seed seed) {
+    return seed == Seed::Field ? state.*row.number : Int16{};
 }
 
 } // namespace
 
 void Game::paricmd_Click() {
-    hitTarget(paricmd);
+    clickTarget(paricmd);
 }
 void Game::paricmd1_Click() {
-    hitTarget(paricmd1);
+    clickTarget(paricmd1);
 }
 void Game::paricmd2_Click() {
-    hitTarget(paricmd2);
+    clickTarget(paricmd2);
 }
 void Game::disparicmd_Click() {
-    missTarget(disparicmd);
+    clickTarget(disparicmd);
 }
 void Game::disparicmd1_Click() {
-    missTarget(disparicmd1);
+    clickTarget(disparicmd1);
 }
 void Game::disparicmd2_Click() {
-    missTarget(disparicmd2);
+    clickTarget(disparicmd2);
 }
 
 void Game::clickTarget(TargetId id) {
-    (this->*kClickHandlers[std::size_t(id)])();
+    if (targetRow(id).right())
+        hitTarget(id);
+    else
+        missTarget(id);
 }
 
 void Game::flashTarget(TargetId id, Colour colour, int writes) {
@@ -126,7 +81,8 @@ void Game::flashTarget(TargetId id, Colour colour, int writes) {
 }
 
 void Game::hitTarget(TargetId id) {
-    const HitRow& row = rowOf(kHitRows, id);
+    const TargetRow& row = targetRow(id);
+    const auto& hit = std::get<HitRule>(row.shot);
     flashTarget(id, Colours::Green, kHitFlashes);
     state_.score += kHitPoints;
     services_.sound.play(SoundEffect::Shot);
@@ -134,28 +90,29 @@ void Game::hitTarget(TargetId id) {
     BoardButton& button = board().target(id);
     button.setBackColor(Colours::Cyan);
     button.setVisible(false);
-    services_.random.reseed(reseedNumber(state_, row.number).value());
-    const Int16 number = Int16::floored(double(services_.random.draw()) * row.range + row.base) * 4;
-    if (row.number)
+    services_.random.reseed(reseedNumber(state_, row, hit.seed).value());
+    const Int16 number = Int16::floored(double(services_.random.draw()) * hit.range + hit.base) * 4;
+    if (hit.seed == Seed::Field)
         state_.*row.number = number;
     button.setCaption(decimalText(number));
     cmdNext_Click();
 }
 
 void Game::missTarget(TargetId id) {
-    const MissRow& row = rowOf(kMissRows, id);
+    const TargetRow& row = targetRow(id);
+    const auto& miss = std::get<MissRule>(row.shot);
     flashTarget(id, Colours::Red, kMissFlashes);
     services_.sound.play(SoundEffect::Explosion);
     const QString clicked = board().target(id).caption();
-    services_.dialogs.messageBox(QString(row.prefix % clicked % row.suffix), MessageStyle::Ok);
+    services_.dialogs.messageBox(QString(miss.prefix % clicked % miss.suffix), MessageStyle::Ok);
     // The box's modal loop ran timers and could have reloaded the board: look the button up again.
     state_.score -= kMissPoints;
     board().Punteggio().setCaption(decimalText(state_.score));
     BoardButton& button = board().target(id);
     button.setVisible(false);
-    services_.random.reseed(reseedNumber(state_, row.number).value());
-    const Int16 number = drawNonMultiple(services_.random, row.lowest, row.highest);
-    if (row.number)
+    services_.random.reseed(reseedNumber(state_, row, miss.seed).value());
+    const Int16 number = drawNonMultiple(services_.random, miss.lowest, miss.highest);
+    if (miss.seed == Seed::Field)
         state_.*row.number = number;
     button.setCaption(decimalText(number));
     button.setBackColor(Colours::Cyan);

