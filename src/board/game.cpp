@@ -1,5 +1,7 @@
 #include "game.h"
 
+#include <cassert>
+
 #include "new_question.h"
 #include "toolkit/random_source.h"
 
@@ -18,8 +20,7 @@ void Game::start() {
 }
 
 Tavola& Game::board() {
-    if (!board_)
-        Form_Load();
+    assert(board_);
     return *board_;
 }
 
@@ -36,6 +37,10 @@ void Game::connectBoard(Tavola& board) {
 }
 
 void Game::cmdNext_Click() {
+    // The board's first question is asked before the board exists: it loads the board, whose load
+    // asks a question of its own, and then goes on.
+    if (!board_)
+        Form_Load();
     board().target(TargetId::paricmd2).setBackColor(Colours::Cyan);
     board().lblMessage().setCaption({});
     const QuestionDigits digits = drawQuestionDigits(services_.random);

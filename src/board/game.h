@@ -25,12 +25,14 @@ public:
     void start();
 
     [[nodiscard]] BoardState& state() { return state_; }
-    // The board, loaded on first use as its controls are first touched.
+    // The loaded board; call only once Form_Load has run.
     Tavola& board();
     [[nodiscard]] bool boardLoaded() const { return board_ != nullptr; }
 
     // Board and game flow, in board/
     void Form_Initialize();
+    // Loads the board: asks the name, greets, builds the window, opens the records, resets the
+    // clock and asks the first question.
     void Form_Load();
     void Form_Activate();
     void Form_Resize();

@@ -39,6 +39,8 @@ void Game::unloadBoard() {
 }
 
 void Game::showBoard() {
+    if (!board_)
+        Form_Load();
     board().show();
     Form_Activate();
 }

@@ -16,6 +16,7 @@ struct CountingGame {
     Game game{world.services()};
 
     CountingGame() {
+        game.Form_Load();
         game.board().Timer1().setEnabled(false);
         game.resetClock();
         game.board().lblconto().setCaption(u"00:05:00"_qs);

@@ -49,6 +49,7 @@ int endDuringAWarning(QApplication& app) {
     player.start(kPlayerReactionMs);
 
     const RecordsAtStartup records = openRecordFiles(game.state());
+    game.Form_Load();
     game.board().lblpunti().setCaption(records.score);
     game.board().Punteggio().setCaption(u" 15"_qs);
     game.board().lblnome1().setCaption(u"Zoë"_qs);
