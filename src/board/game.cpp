@@ -42,11 +42,9 @@ void Game::cmdNext_Click() {
     if (!board_)
         Form_Load();
     board().target(TargetId::paricmd2).setBackColor(Colours::Cyan);
-    board().lblMessage().setCaption({});
-    const QuestionDigits digits = drawQuestionDigits(services_.random);
+    const QuestionDigits digits = askNewQuestion(board(), services_.random);
     state_.digit1 = digits.first;
     state_.digit2 = digits.second;
-    showQuestionDigits(board(), digits);
     board().drawBackdrop(digits.first.value(), digits.second.value());
 }
 
