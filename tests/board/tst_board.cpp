@@ -3,7 +3,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-#include "board/game.h"
+#include "game/game.h"
 #include "support/doubles.h"
 #include "support/loaded_game.h"
 #include "support/test_main.h"

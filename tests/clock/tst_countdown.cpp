@@ -1,7 +1,7 @@
 #include <QTest>
 
-#include "board/game.h"
 #include "clock/clock_display.h"
+#include "game/game.h"
 #include "support/doubles.h"
 #include "support/test_main.h"
 

@@ -9,8 +9,8 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "board/game.h"
 #include "clock/clock_display.h"
+#include "game/game.h"
 #include "records/record_files.h"
 #include "sound/silent_player.h"
 #include "toolkit/application_setup.h"

@@ -5,8 +5,8 @@
 
 #include <QTest>
 
-#include "board/game.h"
 #include "clock/clock_display.h"
+#include "game/game.h"
 #include "records/record_files.h"
 #include "support/awkward_names.h"
 #include "support/doubles.h"

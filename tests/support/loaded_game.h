@@ -1,7 +1,7 @@
 #pragma once
 
-#include "board/game.h"
 #include "doubles.h"
+#include "game/game.h"
 
 namespace brivadoro::testing {
 

@@ -2,7 +2,7 @@
 
 #include <cassert>
 
-#include "new_question.h"
+#include "board/new_question.h"
 #include "toolkit/random_source.h"
 
 namespace brivadoro {

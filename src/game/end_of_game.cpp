@@ -1,8 +1,8 @@
 #include <QLocale>
 
-#include "board/game.h"
-#include "record_files.h"
-#include "record_text.h"
+#include "game.h"
+#include "records/record_files.h"
+#include "records/record_text.h"
 #include "toolkit/dialogs.h"
 #include "toolkit/program_control.h"
 

@@ -2,9 +2,9 @@
 
 #include <QStringBuilder>
 
-#include "board/game.h"
+#include "game.h"
 #include "sound/sound_player.h"
-#include "target_table.h"
+#include "targets/target_table.h"
 #include "toolkit/dialogs.h"
 #include "toolkit/number_text.h"
 #include "toolkit/random_source.h"

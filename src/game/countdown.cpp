@@ -1,6 +1,6 @@
-#include "board/game.h"
-#include "clock_display.h"
-#include "game_length.h"
+#include "clock/clock_display.h"
+#include "clock/game_length.h"
+#include "game.h"
 
 namespace brivadoro {
 

@@ -1,8 +1,8 @@
 #include <array>
 #include <span>
 
-#include "board/game.h"
-#include "target_table.h"
+#include "game.h"
+#include "targets/target_table.h"
 #include "toolkit/number_text.h"
 #include "toolkit/random_source.h"
 

@@ -1,5 +1,5 @@
-#include "board/game.h"
 #include "board/new_question.h"
+#include "game.h"
 #include "sound/sound_player.h"
 
 namespace brivadoro {
