@@ -4,7 +4,7 @@
 #include <QElapsedTimer>
 
 #include "bench_application.h"
-#include "board/game.h"
+#include "game/game.h"
 #include "support/doubles.h"
 #include "timings.h"
 

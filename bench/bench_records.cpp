@@ -2,7 +2,7 @@
 #include <QElapsedTimer>
 
 #include "bench_application.h"
-#include "board/game.h"
+#include "game/game.h"
 #include "records/record_files.h"
 #include "support/doubles.h"
 #include "support/record_folder.h"

@@ -1,7 +1,7 @@
 #include <QApplication>
 #include <QTimer>
 
-#include "board/game.h"
+#include "game/game.h"
 #include "sound/mixer_player.h"
 #include "toolkit/application_setup.h"
 #include "toolkit/program_control.h"

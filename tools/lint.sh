@@ -4,6 +4,7 @@
 #   format    clang-format --dry-run --Werror, and no source file over 400 lines
 #   cppcheck  cppcheck's warning, style, performance and portability checks
 #   tidy      clang-tidy with the checked-in .clang-tidy files, over every translation unit
+#   layers    no file of src/ includes from a folder above its own
 # cppcheck and clang-tidy read the configured build folder, $BUILD_DIR or build/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -51,13 +52,40 @@ tidy() {
     return "$status"
 }
 
+# The folders of src/ from the bottom up, those of one level side by side: a file may include from
+# its own level and the levels below. src/main.cpp stands above them all.
+layer_order=(toolkit board "clock records sound targets" game)
+
+layers() {
+    local -A level
+    local rank=0 group folder file line target status=0
+    for group in "${layer_order[@]}"; do
+        for folder in $group; do level[$folder]=$rank; done
+        rank=$((rank + 1))
+    done
+    while IFS= read -r file; do
+        folder=${file#src/}
+        folder=${folder%%/*}
+        [ -n "${level[$folder]:-}" ] || { echo "$file: folder $folder has no place in layer_order" >&2; status=1; continue; }
+        while IFS= read -r line; do
+            target=$(sed -n 's|^#include "\([a-z_]*\)/.*|\1|p' <<<"$line")
+            if [ -z "$target" ] || [ -z "${level[$target]:-}" ]; then continue; fi
+            if ((level[$target] > level[$folder])); then
+                echo "$file: $line reaches up from $folder to $target" >&2
+                status=1
+            fi
+        done < <(grep '^#include "' "$file")
+    done < <(sources '*.cpp' '*.h' '*.h.in' | grep '^src/[a-z_]*/')
+    return "$status"
+}
+
 checks=("$@")
-((${#checks[@]})) || checks=(format cppcheck tidy)
+((${#checks[@]})) || checks=(format cppcheck tidy layers)
 for check in "${checks[@]}"; do
     case $check in
-    format | cppcheck | tidy) "$check" ;;
+    format | cppcheck | tidy | layers) "$check" ;;
     *)
-        echo "Unknown check: $check (format, cppcheck or tidy)" >&2
+        echo "Unknown check: $check (format, cppcheck, tidy or layers)" >&2
         exit 2
         ;;
     esac

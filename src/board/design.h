@@ -5,6 +5,8 @@
 #include <span>
 #include <string_view>
 
+#include "toolkit/app_title.h"
+
 namespace brivadoro {
 
 // A colour as the board stores it: 0x00BBGGRR, blue in the high byte, red in the low byte.
@@ -60,7 +62,7 @@ struct MenuDesign {
 };
 
 namespace BoardDesign {
-inline constexpr std::string_view kCaption = "Brivadoro";
+inline constexpr std::string_view kCaption = kAppTitle;
 inline constexpr int kTwipsPerPixel = 15;
 inline constexpr int kInnerWidthTwips = 9120;
 inline constexpr int kInnerHeightTwips = 10080;

@@ -10,21 +10,20 @@ namespace {
 constexpr int kDigitRange = 10;
 
 Int16 drawDigit(RandomSource& random) {
-    return Int16::floored(kDigitRange * double(random.draw()));
+    return drawFloored(random, kDigitRange);
 }
 } // namespace
 
-QuestionDigits drawQuestionDigits(RandomSource& random) {
+QuestionDigits askNewQuestion(Tavola& board, RandomSource& random) {
+    board.lblMessage().setCaption({});
     random.reseedFromClock();
     Int16 first = drawDigit(random);
     while (first == 0)
         first = drawDigit(random);
-    return {first, drawDigit(random)};
-}
-
-void showQuestionDigits(Tavola& board, QuestionDigits digits) {
+    const QuestionDigits digits{first, drawDigit(random)};
     board.lblNum1().setCaption(patternOneDigit(digits.first.value()));
     board.lblNum2().setCaption(patternOneDigit(digits.second.value()));
+    return digits;
 }
 
 } // namespace brivadoro

@@ -12,10 +12,9 @@ struct QuestionDigits {
     Int16 second; // 0 to 9
 };
 
-// Reseeds from the clock and draws the question's two digits; a first digit of 0 is drawn again.
-QuestionDigits drawQuestionDigits(RandomSource& random);
-
-// Writes the digits into the two digit labels with the pattern "#0".
-void showQuestionDigits(Tavola& board, QuestionDigits digits);
+// The start of every new question: clears the message, reseeds from the clock, draws the two digits
+// (a first digit of 0 is drawn again) and shows them with the pattern "#0". The caller draws the
+// backdrop for the digits returned.
+QuestionDigits askNewQuestion(Tavola& board, RandomSource& random);
 
 } // namespace brivadoro

@@ -7,10 +7,10 @@
 
 namespace brivadoro {
 
-// The countdown's display when time is up; the end test compares the clock label with it exactly.
+// The clock label when time is up: Timer1_Timer ends the game on a label equal to it.
 inline constexpr QStringView kClockAtZero = u"00:00:00";
 
-// Hours, minutes and seconds, each with the pattern "00", joined by ":".
+// The clock label's text: hours, minutes and seconds, each with the pattern "00", joined by ":".
 QString clockDisplayText(Int16 hours, Int16 minutes, float seconds);
 
 } // namespace brivadoro

@@ -43,8 +43,8 @@ private:
     QString reason_;
 };
 
-// The records folder, $XDG_DATA_HOME/brivadoro/ by default, with a trailing "/"; empty when the
-// system names no such place.
+// Not a system folder: the game's records folder, brivadoro/ under $XDG_DATA_HOME or else
+// ~/.local/share, with a trailing "/"; empty when the system names no such place.
 QString GetSystemDir();
 
 // The file's content, line ends included and nothing trimmed, read up to kRecordReadLimit bytes.

@@ -4,6 +4,8 @@
 
 #include <QFileInfo>
 
+#include "toolkit/app_title.h"
+
 namespace brivadoro {
 
 namespace {
@@ -42,7 +44,7 @@ void MixerPlayer::openDevice() {
         if (mixer_.setAlsaErrorHandler)
             mixer_.setAlsaErrorHandler(&ignoreAlsaError);
         mixer_.setHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-        mixer_.setHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Brivadoro");
+        mixer_.setHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, kAppTitle.data());
     }
     if (loaded && mixer_.initSubSystem(SDL_INIT_AUDIO) == 0) {
         if (mixer_.openAudio(MIX_DEFAULT_FREQUENCY, MIX_DEFAULT_FORMAT, kOutputChannels, kBufferFrames) ==

@@ -1,12 +1,10 @@
 #pragma once
 
 #include <QString>
-#include <QStringView>
+
+#include "app_title.h"
 
 namespace brivadoro {
-
-// The game's title, shown by every box that is given no title of its own.
-inline constexpr QStringView kAppTitle = u"Brivadoro";
 
 // Message box styles and answers, with the values the game's handlers pass and test.
 namespace MessageStyle {

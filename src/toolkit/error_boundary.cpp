@@ -24,7 +24,7 @@ void ErrorBoundary::fail(const QString& what) noexcept {
         }
     }
     try {
-        program_.endProgram(kFailureStatus);
+        program_.endProgram(ExitStatus::Failure);
     } catch (...) {
     }
 }

@@ -13,8 +13,6 @@ class ProgramControl;
 // the error, and the program ends with a non-zero status. No exception crosses into Qt.
 class ErrorBoundary {
 public:
-    static constexpr int kFailureStatus = 1;
-
     ErrorBoundary(Dialogs& dialogs, ProgramControl& program) : dialogs_(dialogs), program_(program) {}
 
     template <typename Handler> void run(Handler&& handler) noexcept {

@@ -6,13 +6,11 @@
 
 namespace brivadoro {
 
-// Decimal text of a 16-bit integer: its digits, "-" in front when negative, no blanks.
+// The digits alone, "-" in front when negative, no leading blank.
 QString decimalText(Int16 number);
 
-// Number pattern "00": the value rounded to a whole number, at least two digits, zero-filled.
+// The patterns "00" and "#0": halves rounded away from zero, then zero-filled to two digits or one.
 QString patternTwoDigits(double value);
-
-// Number pattern "#0": the value rounded to a whole number, at least one digit.
 QString patternOneDigit(double value);
 
 } // namespace brivadoro

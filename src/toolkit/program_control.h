@@ -2,6 +2,13 @@
 
 namespace brivadoro {
 
+// The program's exit statuses: a game that ends by its own command or the close box, and a game
+// stopped by an error.
+namespace ExitStatus {
+inline constexpr int Normal = 0;
+inline constexpr int Failure = 1;
+} // namespace ExitStatus
+
 // Ends the program. The real one never returns: no handler that the end interrupted resumes.
 class ProgramControl {
 public:

@@ -31,7 +31,7 @@ QMessageBox::Icon iconFor(int style) {
 }
 
 QString titleOrDefault(const QString& title) {
-    return title.isEmpty() ? kAppTitle.toString() : title;
+    return title.isEmpty() ? QString::fromUtf8(kAppTitle) : title;
 }
 
 // The shown main window, so that a box opens over the board; none during start-up.
@@ -63,7 +63,7 @@ int QtDialogs::messageBox(const QString& text, int style, const QString& title) 
 
 QString QtDialogs::inputBox(const QString& prompt) {
     QInputDialog dialog(parentWindow());
-    dialog.setWindowTitle(kAppTitle.toString());
+    dialog.setWindowTitle(QString::fromUtf8(kAppTitle));
     dialog.setLabelText(prompt);
     dialog.setInputMode(QInputDialog::TextInput);
     for (QLabel* label : dialog.findChildren<QLabel*>())

@@ -51,4 +51,8 @@ void MixingRandom::reseed(double number) {
     mixIn(std::bit_cast<std::uint64_t>(number + 0.0));
 }
 
+Int16 drawFloored(RandomSource& random, double scale, double offset) {
+    return Int16::floored(double(random.draw()) * scale + offset);
+}
+
 } // namespace brivadoro

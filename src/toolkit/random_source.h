@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "int16.h"
+
 namespace brivadoro {
 
 // The game's random source: draws in [0, 1) and two ways to reseed.
@@ -17,6 +19,9 @@ public:
     // Mixes number into the current state: the same number twice gives different draws.
     virtual void reseed(double number) = 0;
 };
+
+// The game's whole-number draw: floor(r * scale + offset) for a fresh draw r widened to double.
+Int16 drawFloored(RandomSource& random, double scale, double offset = 0);
 
 // A 64-bit mixing generator (SplitMix64 steps). Its state and its clock are injected, so a game can
 // be replayed exactly from a recorded state and a scripted clock.

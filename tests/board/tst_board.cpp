@@ -3,7 +3,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-#include "board/game.h"
+#include "game/game.h"
 #include "support/doubles.h"
 #include "support/loaded_game.h"
 #include "support/test_main.h"
@@ -227,6 +227,7 @@ void BoardTest::backdropStripesRunFromTheDigitsColourToBlue() {
 void BoardTest::targetsArePlacedInTheQuestionsScale() {
     TestWorld world;
     Game game(world.services());
+    game.Form_Load();
     Tavola& board = game.board();
     QCOMPARE(board.target(TargetId::paricmd).pos(), QPoint(160, 104)); // design twips until the question
     game.cmdNext_Click();
@@ -242,6 +243,7 @@ void BoardTest::targetsArePlacedInTheQuestionsScale() {
 void BoardTest::newQuestionMakesParicmd2CyanAgain() {
     TestWorld world;
     Game game(world.services());
+    game.Form_Load();
     game.board().target(TargetId::paricmd2).setBackColor(Colours::Red);
     game.board().lblMessage().setCaption(u"vecchio"_qs);
     game.cmdNext_Click();

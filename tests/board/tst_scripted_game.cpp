@@ -4,7 +4,7 @@
 
 #include <QtTest>
 
-#include "board/game.h"
+#include "game/game.h"
 #include "records/record_files.h"
 #include "support/doubles.h"
 #include "support/record_folder.h"

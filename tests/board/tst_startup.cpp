@@ -1,6 +1,6 @@
 #include <QtTest>
 
-#include "board/game.h"
+#include "game/game.h"
 #include "records/record_files.h"
 #include "support/doubles.h"
 #include "support/record_folder.h"

@@ -1,7 +1,7 @@
 #include <QTest>
 
-#include "board/game.h"
 #include "clock/clock_display.h"
+#include "game/game.h"
 #include "support/doubles.h"
 #include "support/test_main.h"
 
@@ -16,6 +16,7 @@ struct CountingGame {
     Game game{world.services()};
 
     CountingGame() {
+        game.Form_Load();
         game.board().Timer1().setEnabled(false);
         game.resetClock();
         game.board().lblconto().setCaption(u"00:05:00"_qs);

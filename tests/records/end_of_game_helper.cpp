@@ -9,8 +9,8 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "board/game.h"
 #include "clock/clock_display.h"
+#include "game/game.h"
 #include "records/record_files.h"
 #include "sound/silent_player.h"
 #include "toolkit/application_setup.h"
@@ -49,6 +49,7 @@ int endDuringAWarning(QApplication& app) {
     player.start(kPlayerReactionMs);
 
     const RecordsAtStartup records = openRecordFiles(game.state());
+    game.Form_Load();
     game.board().lblpunti().setCaption(records.score);
     game.board().Punteggio().setCaption(u" 15"_qs);
     game.board().lblnome1().setCaption(u"Zoë"_qs);

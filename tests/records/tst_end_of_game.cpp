@@ -5,8 +5,8 @@
 
 #include <QTest>
 
-#include "board/game.h"
 #include "clock/clock_display.h"
+#include "game/game.h"
 #include "records/record_files.h"
 #include "support/awkward_names.h"
 #include "support/doubles.h"
@@ -58,6 +58,7 @@ struct EndingGame {
         records.write(kScoreFileName, storedScore);
         records.write(kNameFileName, kOldName.toByteArray());
         const RecordsAtStartup shown = openRecordFiles(game.state());
+        game.Form_Load();
         game.board().lblpunti().setCaption(shown.score);
         game.board().lblnome().setCaption(shown.name);
         game.board().Punteggio().setCaption(score);
@@ -331,7 +332,7 @@ void EndOfGameTest::exitButtonReachesTheEndThroughTheBoard() {
     TestWorld world;
     world.program.throws = false; // the end returns, as the board's own connections need
     Game game(world.services());
-    game.board();
+    game.Form_Load();
     world.forget();
     game.board().cmdExit().click();
     QCOMPARE(world.program.endedWith, 0);
@@ -374,6 +375,7 @@ void EndOfGameTest::recordLabelsShowRichTextAsTyped() {
     QFETCH(QString, label);
     TestWorld world;
     Game game(world.services());
+    game.Form_Load();
     BoardLabel& shown = game.board().label(label);
     shown.setCaption(u"<b>Anna</b><img src=x>"_qs);
     QCOMPARE(shown.textFormat(), Qt::PlainText);

@@ -11,7 +11,8 @@ BoxAnswer ScriptedDialogs::next(int fallbackButton) {
 }
 
 int ScriptedDialogs::messageBox(const QString& text, int style, const QString& title) {
-    shown.push_back({ShownBox::Kind::Message, text, style, title.isEmpty() ? kAppTitle.toString() : title});
+    shown.push_back(
+        {ShownBox::Kind::Message, text, style, title.isEmpty() ? QString::fromUtf8(kAppTitle) : title});
     const bool yesNo = (style & 0x0F) == MessageStyle::YesNo;
     BoxAnswer reply = next(yesNo ? MessageAnswer::No : MessageAnswer::Ok);
     if (reply.whileOpen)
@@ -20,7 +21,7 @@ int ScriptedDialogs::messageBox(const QString& text, int style, const QString& t
 }
 
 QString ScriptedDialogs::inputBox(const QString& prompt) {
-    shown.push_back({ShownBox::Kind::Input, prompt, 0, kAppTitle.toString()});
+    shown.push_back({ShownBox::Kind::Input, prompt, 0, QString::fromUtf8(kAppTitle)});
     BoxAnswer reply = next(MessageAnswer::Ok);
     if (reply.whileOpen)
         reply.whileOpen();

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "board/game.h"
 #include "doubles.h"
+#include "game/game.h"
 
 namespace brivadoro::testing {
 
@@ -16,6 +16,7 @@ private:
     // Used by board's initialiser above, which cppcheck does not follow.
     // cppcheck-suppress unusedPrivateFunction
     Tavola& loadQuietly() {
+        game.Form_Load();
         Tavola& loaded = game.board();
         world.forget();
         return loaded;

@@ -7,7 +7,7 @@
 
 #include <QString>
 
-#include "board/game.h"
+#include "game/game.h"
 #include "support/doubles.h"
 #include "support/test_main.h"
 

@@ -224,7 +224,7 @@ void ShotsTest::overflowEndsTheProgramThroughTheBoundary() {
 
     t.click(target);
 
-    QCOMPARE(t.world.program.endedWith, std::optional<int>(ErrorBoundary::kFailureStatus));
+    QCOMPARE(t.world.program.endedWith, std::optional<int>(ExitStatus::Failure));
     QCOMPARE(t.world.dialogs.shown.back().style, MessageStyle::IconCritical);
 }
 

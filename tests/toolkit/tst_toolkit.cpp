@@ -187,7 +187,7 @@ void ToolkitTest::boundaryReportsAnEscapedErrorOnceAndEnds() {
     QCOMPARE(world.dialogs.shown.size(), std::size_t(1));
     QVERIFY(world.dialogs.shown[0].text.contains(u"overflow"));
     QCOMPARE(world.dialogs.shown[0].title, u"Brivadoro");
-    QCOMPARE(world.program.endedWith, std::optional<int>(ErrorBoundary::kFailureStatus));
+    QCOMPARE(world.program.endedWith, std::optional<int>(ExitStatus::Failure));
 }
 
 void ToolkitTest::boundaryEndsWithoutASecondBoxWhenTheReportFails() {
@@ -198,7 +198,7 @@ void ToolkitTest::boundaryEndsWithoutASecondBoxWhenTheReportFails() {
     boundary.run([] { throw std::runtime_error("primo"); });
     QCOMPARE(world.dialogs.shown.size(), std::size_t(1));
     QVERIFY(world.dialogs.shown[0].text.contains(u"primo"));
-    QCOMPARE(world.program.endedWith, std::optional<int>(ErrorBoundary::kFailureStatus));
+    QCOMPARE(world.program.endedWith, std::optional<int>(ExitStatus::Failure));
 }
 
 // A box that names the player shows every character as typed, whatever the name, and Enter closes it.

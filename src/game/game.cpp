@@ -1,6 +1,8 @@
 #include "game.h"
 
-#include "new_question.h"
+#include <cassert>
+
+#include "board/new_question.h"
 #include "toolkit/random_source.h"
 
 namespace brivadoro {
@@ -18,8 +20,7 @@ void Game::start() {
 }
 
 Tavola& Game::board() {
-    if (!board_)
-        Form_Load();
+    assert(board_);
     return *board_;
 }
 
@@ -36,12 +37,14 @@ void Game::connectBoard(Tavola& board) {
 }
 
 void Game::cmdNext_Click() {
+    // The board's first question is asked before the board exists: it loads the board, whose load
+    // asks a question of its own, and then goes on.
+    if (!board_)
+        Form_Load();
     board().target(TargetId::paricmd2).setBackColor(Colours::Cyan);
-    board().lblMessage().setCaption({});
-    const QuestionDigits digits = drawQuestionDigits(services_.random);
+    const QuestionDigits digits = askNewQuestion(board(), services_.random);
     state_.digit1 = digits.first;
     state_.digit2 = digits.second;
-    showQuestionDigits(board(), digits);
     board().drawBackdrop(digits.first.value(), digits.second.value());
 }
 

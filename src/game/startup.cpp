@@ -1,4 +1,5 @@
 #include "clock/clock_display.h"
+#include "clock/game_length.h"
 #include "game.h"
 #include "records/record_files.h"
 #include "targets/target_table.h"
@@ -12,7 +13,6 @@ namespace {
 
 constexpr QStringView kNamePrompt = u"Come ti chiami?";
 constexpr QStringView kGreetingEnd = u" vediamo se sei un vero campione  ";
-constexpr float kSecondsPerGame = 300;
 
 } // namespace
 
@@ -49,8 +49,7 @@ void Game::Form_Activate() {
     for (const TargetRow& row : kTargets) {
         const StartRule& rule = row.start;
         services_.random.reseed(rule.seed == Seed::Previous ? previous.value() : 0);
-        const Int16 number =
-            Int16::floored(double(services_.random.draw()) * rule.range + 1) * 4 + rule.remainder;
+        const Int16 number = drawFloored(services_.random, rule.range, 1) * 4 + rule.remainder;
         board().target(row.id).setCaption(decimalText(number));
         previous = number;
     }

@@ -1,8 +1,8 @@
 #include <QLocale>
 
-#include "board/game.h"
-#include "record_files.h"
-#include "record_text.h"
+#include "game.h"
+#include "records/record_files.h"
+#include "records/record_text.h"
 #include "toolkit/dialogs.h"
 #include "toolkit/program_control.h"
 
@@ -23,7 +23,6 @@ constexpr QStringView kRecordStoredMeanwhile =
 constexpr QStringView kRecordStoredMeanwhileUnnamed =
     u"Hai superato il record di inizio partita, ma nel frattempo un giocatore senza nome ha registrato "
     u"un nuovo record, con un punteggio di %1: il record resta suo.";
-constexpr int kNormalEnd = 0;
 
 // What the player is told about a score that beat the record the board showed.
 struct Outcome {
@@ -75,7 +74,7 @@ void Game::cmdExit_Click() {
         const Outcome outcome = storeBeatenRecord(state_, score, board().lblnome1().caption());
         services_.dialogs.messageBox(outcome.text, outcome.style);
     }
-    services_.program.endProgram(kNormalEnd);
+    services_.program.endProgram(ExitStatus::Normal);
 }
 
 } // namespace brivadoro

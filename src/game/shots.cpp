@@ -1,11 +1,10 @@
-#include <cmath>
 #include <variant>
 
 #include <QStringBuilder>
 
-#include "board/game.h"
+#include "game.h"
 #include "sound/sound_player.h"
-#include "target_table.h"
+#include "targets/target_table.h"
 #include "toolkit/dialogs.h"
 #include "toolkit/number_text.h"
 #include "toolkit/random_source.h"
@@ -35,7 +34,7 @@ Int16 drawNonMultiple(RandomSource& random, int lowest, int highest) {
     const int count = nonMultiplesUpTo(highest) - first;
     if (count == 1)
         return nonMultipleAt(first);
-    return nonMultipleAt(first + int(std::floor(count * double(random.draw()))));
+    return nonMultipleAt(first + drawFloored(random, count).value());
 }
 
 // The number a shot reseeds from: the target's field, or 0.
@@ -91,7 +90,7 @@ void Game::hitTarget(TargetId id) {
     button.setBackColor(Colours::Cyan);
     button.setVisible(false);
     services_.random.reseed(reseedNumber(state_, row, hit.seed).value());
-    const Int16 number = Int16::floored(double(services_.random.draw()) * hit.range + hit.base) * 4;
+    const Int16 number = drawFloored(services_.random, hit.range, hit.base) * 4;
     if (hit.seed == Seed::Field)
         state_.*row.number = number;
     button.setCaption(decimalText(number));

@@ -1,11 +1,10 @@
-#include "board/game.h"
-#include "clock_display.h"
+#include "clock/clock_display.h"
+#include "clock/game_length.h"
+#include "game.h"
 
 namespace brivadoro {
 
 namespace {
-constexpr int kMinutesPerGame = 5;
-constexpr int kSecondsPerGame = 300;
 constexpr float kSecondsPerMinute = 60.0f;
 constexpr int kLastMinute = 59;
 } // namespace

@@ -1,9 +1,8 @@
 #include <array>
-#include <cmath>
 #include <span>
 
-#include "board/game.h"
-#include "target_table.h"
+#include "game.h"
+#include "targets/target_table.h"
 #include "toolkit/number_text.h"
 #include "toolkit/random_source.h"
 
@@ -15,7 +14,7 @@ using enum TargetId;
 
 enum class Action { Show, Hide, Left, Top, Renumber };
 
-// One step of a move. Left and Top take R(range) + offset; Renumber gives a wrong target a new
+// One step of a move. Left and Top take floor(range * r) + offset; Renumber gives a wrong target a new
 // number by its row's rule.
 struct MoveStep {
     Action action;
@@ -78,17 +77,12 @@ constexpr std::array kMove6{
 
 constexpr std::array<std::span<const MoveStep>, 6> kMoves{kMove1, kMove2, kMove3, kMove4, kMove5, kMove6};
 
-// R(n): floor(n * r) for a fresh draw r, in double precision, so 0 to n - 1.
-double randomUpTo(RandomSource& random, int range) {
-    return std::floor(range * double(random.draw()));
-}
-
 void renumber(TargetId target, Tavola& board, RandomSource& random, BoardState& state) {
     const TargetRow& row = targetRow(target);
     const RenumberRule& rule = *row.renumber;
     Int16& number = state.*row.number;
     random.reseed(number.value());
-    const Int16 k = Int16::floored(rule.range * double(random.draw()) + 1);
+    const Int16 k = drawFloored(random, rule.range, 1);
     number = 4 * k + rule.remainder;
     board.target(target).setCaption(decimalText(number));
 }
@@ -100,10 +94,10 @@ void carryOut(const MoveStep& step, Tavola& board, RandomSource& random, BoardSt
         board.target(step.target).setVisible(step.action == Action::Show);
         break;
     case Action::Left:
-        board.setTargetLeft(step.target, float(randomUpTo(random, step.range) + step.offset));
+        board.setTargetLeft(step.target, float((drawFloored(random, step.range) + step.offset).value()));
         break;
     case Action::Top:
-        board.setTargetTop(step.target, float(randomUpTo(random, step.range) + step.offset));
+        board.setTargetTop(step.target, float((drawFloored(random, step.range) + step.offset).value()));
         break;
     case Action::Renumber:
         renumber(step.target, board, random, state);
@@ -119,7 +113,7 @@ void Game::Timer2_Timer() {
         tavola.target(target).setVisible(true);
     services_.random.reseedFromClock();
     // Each of the six moves with probability 1/6.
-    const int move = int(randomUpTo(services_.random, int(kMoves.size())));
+    const int move = drawFloored(services_.random, double(kMoves.size())).value();
     for (const MoveStep& step : kMoves[std::size_t(move)])
         carryOut(step, tavola, services_.random, state_);
 }

@@ -8,7 +8,6 @@ namespace {
 constexpr QStringView kNewRaceQuestion = u"INIZIAMO UNA NUOVA GARA  ?";
 constexpr QStringView kNewRaceTitle = u"INIZIARE NUOVA GARA";
 constexpr int kNewRaceStyle = MessageStyle::YesNo | MessageStyle::IconQuestion | MessageStyle::DefaultButton2;
-constexpr int kClosedStatus = 0;
 } // namespace
 
 void Game::Form_Resize() {
@@ -26,7 +25,7 @@ void Game::Next_Click() {
 }
 
 void Game::closeBox() {
-    services_.program.endProgram(kClosedStatus);
+    services_.program.endProgram(ExitStatus::Normal);
 }
 
 void Game::unloadBoard() {
@@ -39,6 +38,8 @@ void Game::unloadBoard() {
 }
 
 void Game::showBoard() {
+    if (!board_)
+        Form_Load();
     board().show();
     Form_Activate();
 }

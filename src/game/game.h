@@ -4,8 +4,8 @@
 
 #include <QObject>
 
-#include "board_state.h"
-#include "tavola.h"
+#include "board/board_state.h"
+#include "board/tavola.h"
 #include "toolkit/error_boundary.h"
 #include "toolkit/services.h"
 
@@ -13,8 +13,8 @@ namespace brivadoro {
 
 // The game: the board's shared state and its handlers, named after their control and event as the
 // board knows them. Each handler is a plain member function: the board's signals call it through
-// the error boundary, and tests call it directly. The handlers of each subsystem are defined in
-// that subsystem's folder.
+// the error boundary, and tests call it directly. Its files here sequence the handlers; the folders
+// below do their parts and never call back up.
 class Game final : public QObject {
     Q_OBJECT
 public:
@@ -25,12 +25,14 @@ public:
     void start();
 
     [[nodiscard]] BoardState& state() { return state_; }
-    // The board, loaded on first use as its controls are first touched.
+    // The loaded board; call only once Form_Load has run.
     Tavola& board();
     [[nodiscard]] bool boardLoaded() const { return board_ != nullptr; }
 
-    // Board and game flow, in board/
+    // Start-up and the window's commands: startup.cpp, game.cpp, window_commands.cpp
     void Form_Initialize();
+    // Loads the board: asks the name, greets, builds the window, opens the records, resets the
+    // clock and asks the first question.
     void Form_Load();
     void Form_Activate();
     void Form_Resize();
@@ -41,13 +43,13 @@ public:
     // The window's close box: the program ends at once, running no game handler.
     void closeBox();
 
-    // Clock and records, in clock/ and records/
+    // The clock and the end of game: countdown.cpp, end_of_game.cpp
     void resetClock();
     void Timer1_Timer();
     // Says goodbye, stores a beaten record and ends the program; a call while one runs is ignored.
     void cmdExit_Click();
 
-    // Targets, in targets/
+    // The targets: launch.cpp, motion.cpp, shots.cpp
     // The board's own click: it launches the targets.
     void Form_Click();
     void Timer2_Timer();
