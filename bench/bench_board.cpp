@@ -17,6 +17,7 @@ int main(int argc, char* argv[]) {
     const auto app = bench::startApplication(argc, argv);
     testing::TestWorld world;
     Game game(world.services());
+    game.Form_Load();
     game.board().show();
     QApplication::processEvents();
 

@@ -22,6 +22,7 @@ int main(int argc, char* argv[]) {
     const auto app = bench::startApplication(argc, argv);
     testing::TestWorld world;
     Game game(world.services());
+    game.Form_Load();
     BoardTimer& timer = game.board().Timer1();
 
     QElapsedTimer wallClock;

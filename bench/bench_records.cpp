@@ -64,7 +64,7 @@ bench::Timings endsOfGame(const testing::RecordFolder& records) {
         testing::TestWorld world;
         TimedProgram program(clock);
         Game game({world.dialogs, world.random, world.sound, program});
-        openRecordFiles(game.state());
+        game.Form_Load();
         game.board().lblpunti().setCaption(u" 1\r\n"_qs);
         game.board().Punteggio().setCaption(u" 15"_qs);
         game.board().lblnome1().setCaption(u"Anna"_qs);
