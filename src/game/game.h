@@ -27,7 +27,6 @@ public:
     [[nodiscard]] BoardState& state() { return state_; }
     // The loaded board; call only once Form_Load has run.
     Tavola& board();
-    [[nodiscard]] bool boardLoaded() const { return board_ != nullptr; }
 
     // Start-up and the window's commands: startup.cpp, game.cpp, window_commands.cpp
     void Form_Initialize();
