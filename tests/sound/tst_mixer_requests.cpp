@@ -1,203 +1,17 @@
 #include <latch>
-#include <map>
-#include <memory>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "fake_mixer.h"
 #include "sound/mixer_player.h"
 
 using namespace brivadoro;
+using namespace brivadoro::testing;
 
 namespace {
-
-// A sound started on a channel, as SDL_mixer was asked to play it.
-struct Started {
-    const Mix_Chunk* chunk = nullptr;
-    int loops = 0;
-    int ticks = 0;
-};
-
-// SDL and SDL_mixer as far as the player uses them, keeping what a real mixer keeps: whether its
-// audio has started and its device is open, which sound plays on which channel, and which files and
-// decoded sounds are held. The player's library holds plain functions, so they reach this through
-// a variable of the test's, made afresh for every test.
-struct MixerState {
-    bool noSoundSystem = false;
-    bool deviceRefused = false;
-
-    int calls = 0; // to any of the functions
-    bool audioStarted = false;
-    bool deviceOpen = false;
-    int channels = 0;
-    std::map<int, Started> playing;
-    QStringList started; // every sound started, in order, as describe() tells it
-    int decodes = 0;
-    std::map<const SDL_RWops*, std::pair<std::unique_ptr<SDL_RWops>, QString>> files;
-    std::map<const Mix_Chunk*, std::pair<std::unique_ptr<Mix_Chunk>, QString>> chunks;
-    QStringList misuses; // what a real mixer would refuse, or fail on
-
-    // "<file name> once", or how else it plays.
-    [[nodiscard]] QString describe(const Started& sound) const {
-        const auto chunk = chunks.find(sound.chunk);
-        QString text = chunk == chunks.end() ? u"a freed sound"_qs : chunk->second.second;
-        if (sound.loops == 0)
-            text += u" once"_qs;
-        else if (sound.loops < 0)
-            text += u" for ever"_qs;
-        else
-            text += u" %1 times"_qs.arg(sound.loops + 1);
-        if (sound.ticks >= 0)
-            text += u", cut after %1 ms"_qs.arg(sound.ticks);
-        return text;
-    }
-
-    [[nodiscard]] QStringList nowPlaying() const {
-        QStringList sounds;
-        for (const auto& [channel, sound] : playing)
-            sounds << describe(sound);
-        return sounds;
-    }
-};
-
-MixerState mixer;
-
-namespace fake {
-
-SDL_bool setHint(const char* /*name*/, const char* /*value*/) {
-    ++mixer.calls;
-    return SDL_TRUE;
-}
-
-int initSubSystem(Uint32 /*flags*/) {
-    ++mixer.calls;
-    mixer.audioStarted = !mixer.noSoundSystem;
-    return mixer.audioStarted ? 0 : -1;
-}
-
-void quitSubSystem(Uint32 /*flags*/) {
-    ++mixer.calls;
-    mixer.audioStarted = false;
-}
-
-void cleanUpThread() {
-    ++mixer.calls;
-}
-
-SDL_RWops* openFile(const char* file, const char* /*mode*/) {
-    ++mixer.calls;
-    auto handle = std::make_unique<SDL_RWops>();
-    SDL_RWops* opened = handle.get();
-    mixer.files.emplace(opened, std::pair(std::move(handle), QFileInfo(QFile::decodeName(file)).fileName()));
-    return opened;
-}
-
-int openAudio(int /*frequency*/, Uint16 /*format*/, int /*channels*/, int /*chunkSize*/) {
-    ++mixer.calls;
-    if (!mixer.audioStarted)
-        mixer.misuses << u"device opened before SDL's audio started"_qs;
-    mixer.deviceOpen = mixer.audioStarted && !mixer.deviceRefused;
-    mixer.channels = mixer.deviceOpen ? MIX_CHANNELS : 0;
-    return mixer.deviceOpen ? 0 : -1;
-}
-
-void closeAudio() {
-    ++mixer.calls;
-    mixer.deviceOpen = false;
-    mixer.playing.clear();
-}
-
-int allocateChannels(int count) {
-    ++mixer.calls;
-    if (count >= 0) {
-        mixer.channels = count;
-        mixer.playing.erase(mixer.playing.lower_bound(count), mixer.playing.end());
-    }
-    return mixer.channels;
-}
-
-// A file whose name starts with "broken" does not decode.
-Mix_Chunk* loadWav(SDL_RWops* source, int freeSource) {
-    ++mixer.calls;
-    ++mixer.decodes;
-    if (!mixer.deviceOpen)
-        mixer.misuses << u"decoded with no device open"_qs;
-    const auto file = mixer.files.find(source);
-    if (file == mixer.files.end()) {
-        mixer.misuses << u"decoded a file never opened"_qs;
-        return nullptr;
-    }
-    const QString name = file->second.second;
-    if (freeSource != 0)
-        mixer.files.erase(file);
-    if (name.startsWith(u"broken"))
-        return nullptr;
-    auto chunk = std::make_unique<Mix_Chunk>();
-    Mix_Chunk* decoded = chunk.get();
-    mixer.chunks.emplace(decoded, std::pair(std::move(chunk), name));
-    return decoded;
-}
-
-// SDL_mixer halts every channel that plays the sound it frees.
-void freeChunk(Mix_Chunk* chunk) {
-    ++mixer.calls;
-    std::erase_if(mixer.playing, [chunk](const auto& channel) { return channel.second.chunk == chunk; });
-    if (mixer.chunks.erase(chunk) == 0)
-        mixer.misuses << u"freed a sound never decoded, or twice"_qs;
-}
-
-// As SDL_mixer: channel -1 takes the first free channel, a busy channel drops its sound for the new
-// one, and a channel beyond those allocated plays nothing.
-int playChannel(int channel, Mix_Chunk* chunk, int loops, int ticks) {
-    ++mixer.calls;
-    if (!mixer.deviceOpen || !mixer.chunks.contains(chunk)) {
-        mixer.misuses << u"played with no device open, or a sound never decoded"_qs;
-        return -1;
-    }
-    if (channel == -1) {
-        for (int free = 0; free < mixer.channels && channel == -1; ++free)
-            channel = mixer.playing.contains(free) ? -1 : free;
-        if (channel == -1)
-            return -1;
-    }
-    if (channel >= 0 && channel < mixer.channels) {
-        mixer.playing[channel] = {chunk, loops, ticks};
-        mixer.started << mixer.describe(mixer.playing[channel]);
-    }
-    return channel;
-}
-
-int haltChannel(int channel) {
-    ++mixer.calls;
-    if (!mixer.deviceOpen)
-        mixer.misuses << u"halted with no device open"_qs;
-    if (channel == -1)
-        mixer.playing.clear();
-    else
-        mixer.playing.erase(channel);
-    return 0;
-}
-
-// Fills the table with the fakes; ALSA, which the fakes do not stand for, stays out.
-void fill(MixerLibrary& library) {
-    library = {.setHint = &setHint,
-               .initSubSystem = &initSubSystem,
-               .quitSubSystem = &quitSubSystem,
-               .cleanUpThread = &cleanUpThread,
-               .openFile = &openFile,
-               .openAudio = &openAudio,
-               .closeAudio = &closeAudio,
-               .allocateChannels = &allocateChannels,
-               .loadWav = &loadWav,
-               .freeChunk = &freeChunk,
-               .playChannel = &playChannel,
-               .haltChannel = &haltChannel,
-               .setAlsaErrorHandler = nullptr};
-}
-
-} // namespace fake
 
 // How the sound system fails, or is never asked to start.
 enum class Failure { NeverStarted, LibrariesMissing, NoSoundSystem, DeviceRefused };
@@ -277,7 +91,7 @@ void MixerRequestsTest::eachPlayHaltsTheSoundBeforeIt() {
     std::latch loading(1);
     MixerPlayer player(find, [&loading](MixerLibrary& library) {
         loading.wait();
-        fake::fill(library);
+        fillWithFakes(library);
         return true;
     });
     player.start();
@@ -321,7 +135,7 @@ void MixerRequestsTest::noPlayReachesAFailedSoundSystem() {
                 return effect == SoundEffect::Shot ? sound : folder.filePath(u"missing.wav"_qs);
             },
             [failure](MixerLibrary& library) {
-                fake::fill(library);
+                fillWithFakes(library);
                 return failure != Failure::LibrariesMissing;
             });
         if (failure != Failure::NeverStarted)

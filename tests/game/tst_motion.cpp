@@ -6,7 +6,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "target_world.h"
+#include "support/target_world.h"
 
 using namespace brivadoro;
 using namespace brivadoro::testing;

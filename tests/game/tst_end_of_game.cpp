@@ -1,17 +1,7 @@
-#include <cerrno>
-#include <optional>
-
-#include <unistd.h>
-
 #include <QTest>
 
 #include "clock/clock_display.h"
-#include "game/game.h"
-#include "records/record_files.h"
-#include "support/awkward_names.h"
-#include "support/doubles.h"
-#include "support/file_permissions.h"
-#include "support/record_folder.h"
+#include "ending_game.h"
 #include "support/test_main.h"
 
 using namespace brivadoro;
@@ -19,60 +9,9 @@ using namespace brivadoro::testing;
 
 namespace {
 
-constexpr QStringView kGoodbye = u"              Ciao a presto.";
-// 48 characters, the last one a double quote.
-constexpr QStringView kCongratulation = u"Ok ho registrato il tuo record, C A M P I O N E\"";
-static_assert(kCongratulation.size() == 48);
-constexpr QByteArrayView kOldName = "Bea\r\n";
 constexpr QStringView kRecordUnreadAtStart =
     u"Non ho potuto leggere il record all'inizio della partita, "
     u"perciò non registro il tuo punteggio: il record resta com'era.";
-
-enum class WriteFailure {
-    FolderForName,
-    ReadOnlyFolder,
-    NoFolder,
-    LockHeld,
-    ScoreSync,
-    NameSync,
-    FolderSync
-};
-
-// Lets the disk refuse the given sync of a write, counting from 1, and take every other one.
-DiskSync failingSync(int refused) {
-    return [refused, syncs = 0](int handle) mutable {
-        if (++syncs != refused)
-            return ::fsync(handle);
-        errno = EIO;
-        return -1;
-    };
-}
-
-// A game at its end: the record folder opened as start-up opens it, and the labels as play left them.
-struct EndingGame {
-    RecordFolder records;
-    TestWorld world;
-    Game game{world.services()};
-
-    EndingGame(const QByteArray& storedScore, const QString& score, const QString& name) {
-        records.write(kScoreFileName, storedScore);
-        records.write(kNameFileName, kOldName.toByteArray());
-        const RecordsAtStartup shown = openRecordFiles(game.state());
-        game.Form_Load();
-        game.board().lblpunti().setCaption(shown.score);
-        game.board().lblnome().setCaption(shown.name);
-        game.board().Punteggio().setCaption(score);
-        game.board().lblnome1().setCaption(name);
-        world.forget();
-    }
-
-    [[nodiscard]] QStringList boxTexts() const {
-        QStringList texts;
-        for (const ShownBox& box : world.dialogs.shown)
-            texts << box.text;
-        return texts;
-    }
-};
 
 } // namespace
 
@@ -83,8 +22,6 @@ private slots:
 
     void storesABeatenRecordAndCongratulatesExactlyThen_data();
     void storesABeatenRecordAndCongratulatesExactlyThen();
-    void failedWriteShowsOneMessageAndStillEndsNormally_data();
-    void failedWriteShowsOneMessageAndStillEndsNormally();
     void recordStoredMeanwhileIsReplacedOnlyWhenBeaten_data();
     void recordStoredMeanwhileIsReplacedOnlyWhenBeaten();
     void recordUnreadAtTheLatestStartUpIsNeverReplaced_data();
@@ -92,10 +29,6 @@ private slots:
     void tickWhileTheGoodbyeIsOpenIsIgnored();
     void endInsideAMissWarningResumesNothing();
     void exitButtonReachesTheEndThroughTheBoard();
-    void typedNameIsStoredAndShownBackAsTyped_data() { addAwkwardNameRows(); }
-    void typedNameIsStoredAndShownBackAsTyped();
-    void recordLabelsShowRichTextAsTyped_data();
-    void recordLabelsShowRichTextAsTyped();
 };
 
 void EndOfGameTest::storesABeatenRecordAndCongratulatesExactlyThen_data() {
@@ -137,73 +70,6 @@ void EndOfGameTest::storesABeatenRecordAndCongratulatesExactlyThen() {
     QCOMPARE(ending.records.read(kScoreFileName), stored ? (score + u"\r\n"_qs).toUtf8() : storedScore);
     QCOMPARE(ending.records.read(kNameFileName),
              stored ? (name + u"\r\n"_qs).toUtf8() : kOldName.toByteArray());
-}
-
-void EndOfGameTest::failedWriteShowsOneMessageAndStillEndsNormally_data() {
-    QTest::addColumn<WriteFailure>("failure");
-    QTest::newRow("a folder where quadrix.txt should be") << WriteFailure::FolderForName;
-    QTest::newRow("the records folder made read-only during the game") << WriteFailure::ReadOnlyFolder;
-    QTest::newRow("no records folder at all") << WriteFailure::NoFolder;
-    QTest::newRow("the records held by another game throughout") << WriteFailure::LockHeld;
-    QTest::newRow("the new score's file refused by the disk") << WriteFailure::ScoreSync;
-    QTest::newRow("the new name's file refused by the disk") << WriteFailure::NameSync;
-    QTest::newRow("the new files' names refused by the disk") << WriteFailure::FolderSync;
-}
-
-void EndOfGameTest::failedWriteShowsOneMessageAndStillEndsNormally() {
-    QFETCH(WriteFailure, failure);
-    EndingGame ending(" 12\r\n", u" 15"_qs, u"Anna"_qs);
-    RecordFolder& records = ending.records;
-    const QByteArray oldName = records.read(kNameFileName);
-    QString told = records.path(kScoreFileName);
-    std::optional<RecordLock> otherGame;
-    std::optional<DiskSyncOverride> disk;
-    switch (failure) {
-    case WriteFailure::FolderForName:
-        told = records.path(kNameFileName);
-        QFile::remove(told);
-        QDir().mkpath(told);
-        break;
-    case WriteFailure::ReadOnlyFolder:
-        records.makeReadOnly(records.folder());
-        told = records.folder();
-        break;
-    case WriteFailure::NoFolder:
-        ending.game.state().windowsDir.clear(); // as start-up leaves it when the system names none
-        told = u"(cartella sconosciuta)"_qs;
-        break;
-    case WriteFailure::LockHeld:
-        otherGame.emplace(records.folder());
-        told = records.folder();
-        break;
-    case WriteFailure::ScoreSync:
-        disk.emplace(failingSync(1));
-        break;
-    case WriteFailure::NameSync:
-        disk.emplace(failingSync(2));
-        told = records.path(kNameFileName);
-        break;
-    case WriteFailure::FolderSync:
-        disk.emplace(failingSync(3));
-        told = records.folder();
-        break;
-    }
-
-    {
-        const ObeyFilePermissions asAPlayer;
-        QVERIFY_THROWS_EXCEPTION(ProgramEnded, ending.game.cmdExit_Click());
-    }
-    otherGame.reset();
-    QCOMPARE(ending.world.program.endedWith, 0);
-    const std::vector<ShownBox>& shown = ending.world.dialogs.shown;
-    QCOMPARE(shown.size(), 2u);
-    QCOMPARE(shown[0].text, kGoodbye.toString());
-    QVERIFY2(shown[1].text.contains(told), qPrintable(shown[1].text));
-    QCOMPARE(shown[1].style, MessageStyle::IconExclamation);
-    QCOMPARE(records.read(kScoreFileName), QByteArray(" 12\r\n"));
-    if (failure != WriteFailure::FolderForName)
-        QCOMPARE(records.read(kNameFileName), oldName);
-    QCOMPARE(records.entries(), QStringList({kScoreFileName.toString(), kNameFileName.toString()}));
 }
 
 void EndOfGameTest::recordStoredMeanwhileIsReplacedOnlyWhenBeaten_data() {
@@ -338,47 +204,6 @@ void EndOfGameTest::exitButtonReachesTheEndThroughTheBoard() {
     QCOMPARE(world.program.endedWith, 0);
     QCOMPARE(world.dialogs.shown.size(), 1u);
     QCOMPARE(world.dialogs.shown[0].text, kGoodbye.toString());
-}
-
-void EndOfGameTest::typedNameIsStoredAndShownBackAsTyped() {
-    QFETCH(QString, name);
-    const RecordFolder records;
-    {
-        TestWorld world;
-        world.dialogs.answerText(name);
-        Game game(world.services());
-        game.start();
-        QVERIFY(world.dialogs.shown.at(1).text.startsWith(u' ' + name));
-        QCOMPARE(game.board().lblnome1().caption(), name);
-        game.board().Punteggio().setCaption(u" 3"_qs);
-        QVERIFY_THROWS_EXCEPTION(ProgramEnded, game.cmdExit_Click());
-        QCOMPARE(world.program.endedWith, 0);
-    }
-    QCOMPARE(records.read(kNameFileName), name.toUtf8() + "\r\n");
-
-    TestWorld next;
-    Game game(next.services());
-    game.start();
-    QCOMPARE(next.dialogs.shown.size(), 2u); // the name box and the greeting, no message
-    QCOMPARE(game.board().lblnome().caption(), name + u"\r\n"_qs);
-    QCOMPARE(game.board().lblpunti().caption(), u" 3\r\n"_qs);
-}
-
-void EndOfGameTest::recordLabelsShowRichTextAsTyped_data() {
-    QTest::addColumn<QString>("label");
-    QTest::newRow("record holder") << u"lblnome"_qs;
-    QTest::newRow("record score") << u"lblpunti"_qs;
-    QTest::newRow("player") << u"lblnome1"_qs;
-}
-
-void EndOfGameTest::recordLabelsShowRichTextAsTyped() {
-    QFETCH(QString, label);
-    TestWorld world;
-    Game game(world.services());
-    game.Form_Load();
-    BoardLabel& shown = game.board().label(label);
-    shown.setCaption(u"<b>Anna</b><img src=x>"_qs);
-    QCOMPARE(shown.textFormat(), Qt::PlainText);
 }
 
 QTEST_MAIN(EndOfGameTest)

@@ -99,7 +99,7 @@ void addObstacleRows() {
 
 } // namespace
 
-class RecordFilesTest : public QObject {
+class RecordReadingTest : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { testing::configureTestApplication(); }
@@ -112,17 +112,9 @@ private slots:
     void folderFollowsTheBaseDirectoryRules();
     void garbageFileIsReadOnlyUpToTheLimit();
     void utf8SequenceCutByTheLimitIsDropped();
-    void writtenPairComesBackExactly_data();
-    void writtenPairComesBackExactly();
-    void failedWriteLeavesTheOldPairWhole_data();
-    void failedWriteLeavesTheOldPairWhole();
-    void stoppedWriteIsFinishedOrUndoneBeforeReading_data();
-    void stoppedWriteIsFinishedOrUndoneBeforeReading();
-    void lockLeftByAGoneGameIsTakenOver_data();
-    void lockLeftByAGoneGameIsTakenOver();
 };
 
-void RecordFilesTest::firstRunCreatesBothFilesEmpty() {
+void RecordReadingTest::firstRunCreatesBothFilesEmpty() {
     const RecordFolder records;
     BoardState state;
     const RecordsAtStartup shown = openRecordFiles(state);
@@ -134,7 +126,7 @@ void RecordFilesTest::firstRunCreatesBothFilesEmpty() {
     QCOMPARE(records.read(kNameFileName), QByteArray(""));
 }
 
-void RecordFilesTest::storedRecordIsReadWholeAndLeftUnchanged() {
+void RecordReadingTest::storedRecordIsReadWholeAndLeftUnchanged() {
     const RecordFolder records;
     records.write(kScoreFileName, " 12\r\n");
     records.write(kNameFileName, "Niccol\xF2\r\n");
@@ -149,7 +141,7 @@ void RecordFilesTest::storedRecordIsReadWholeAndLeftUnchanged() {
     QCOMPARE(records.entries(), QStringList({kScoreFileName.toString(), kNameFileName.toString()}));
 }
 
-void RecordFilesTest::unusablePlaceGivesOneMessageAndEmptyTexts() {
+void RecordReadingTest::unusablePlaceGivesOneMessageAndEmptyTexts() {
     QFETCH(Obstacle, obstacle);
     RecordFolder records;
     const QString blocked = placeObstacle(records, obstacle);
@@ -171,7 +163,7 @@ void RecordFilesTest::unusablePlaceGivesOneMessageAndEmptyTexts() {
         QCOMPARE(records.read(kScoreFileName), oldScore);
 }
 
-void RecordFilesTest::folderFollowsTheBaseDirectoryRules_data() {
+void RecordReadingTest::folderFollowsTheBaseDirectoryRules_data() {
     // "@" stands for a fresh folder, a null text for an unset variable; an empty folder is none.
     QTest::addColumn<QString>("dataHome");
     QTest::addColumn<QString>("home");
@@ -189,7 +181,7 @@ void RecordFilesTest::folderFollowsTheBaseDirectoryRules_data() {
 
 // Relative paths would move with the working folder, and a missing HOME would put the records in the
 // root folder: the game then keeps no record and says so.
-void RecordFilesTest::folderFollowsTheBaseDirectoryRules() {
+void RecordReadingTest::folderFollowsTheBaseDirectoryRules() {
     QFETCH(QString, dataHome);
     QFETCH(QString, home);
     QFETCH(QString, folder);
@@ -211,7 +203,7 @@ void RecordFilesTest::folderFollowsTheBaseDirectoryRules() {
     }
 }
 
-void RecordFilesTest::garbageFileIsReadOnlyUpToTheLimit() {
+void RecordReadingTest::garbageFileIsReadOnlyUpToTheLimit() {
     const RecordFolder records;
     QByteArray garbage(qsizetype{10} * 1024 * 1024, Qt::Uninitialized);
     QRandomGenerator generator(4);
@@ -226,136 +218,12 @@ void RecordFilesTest::garbageFileIsReadOnlyUpToTheLimit() {
     QCOMPARE(records.read(kScoreFileName).size(), garbage.size());
 }
 
-void RecordFilesTest::utf8SequenceCutByTheLimitIsDropped() {
+void RecordReadingTest::utf8SequenceCutByTheLimitIsDropped() {
     const RecordFolder records;
     const QByteArray fill(kRecordReadLimit - 1, 'a');
     records.write(kNameFileName, fill + "\xC3\xA9 and more");
     QCOMPARE(Leggifiletxt(records.path(kNameFileName)), QString::fromLatin1(fill));
 }
 
-void RecordFilesTest::writtenPairComesBackExactly_data() {
-    QTest::addColumn<QString>("score");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QByteArray>("scoreBytes");
-    QTest::addColumn<QByteArray>("nameBytes");
-    QTest::newRow("blank and 12") << u" 12"_qs << u"Anna"_qs << QByteArray("\x20\x31\x32\x0D\x0A")
-                                  << QByteArray("Anna\r\n");
-    QTest::newRow("after a miss, no name")
-        << u"12"_qs << u""_qs << QByteArray("12\r\n") << QByteArray("\r\n");
-    QTest::newRow("name beyond an 8-bit code page")
-        << u" 7"_qs << u"Zoë Łukasz"_qs << QByteArray(" 7\r\n") << QByteArray("Zo\xC3\xAB \xC5\x81ukasz\r\n");
-    const QString longestName(kLongestName, QChar(0x20AC)); // three bytes each in UTF-8
-    QTest::newRow("longest name the name box takes")
-        << u" 9"_qs << longestName << QByteArray(" 9\r\n") << longestName.toUtf8() + "\r\n";
-    QTest::newRow("rich text as typed") << u" 3"_qs << u"<b>Anna</b><img src=x>"_qs << QByteArray(" 3\r\n")
-                                        << QByteArray("<b>Anna</b><img src=x>\r\n");
-}
-
-void RecordFilesTest::writtenPairComesBackExactly() {
-    QFETCH(QString, score);
-    QFETCH(QString, name);
-    QFETCH(QByteArray, scoreBytes);
-    QFETCH(QByteArray, nameBytes);
-    const RecordFolder records;
-    records.write(kScoreFileName, "999\r\n");
-    writeRecordPair(RecordLock(records.folder()), score, name);
-    QCOMPARE(records.read(kScoreFileName), scoreBytes);
-    QCOMPARE(records.read(kNameFileName), nameBytes);
-
-    BoardState state;
-    const RecordsAtStartup shown = openRecordFiles(state);
-    QCOMPARE(shown.score, score + u"\r\n"_qs);
-    QCOMPARE(shown.name, name + u"\r\n"_qs);
-}
-
-void RecordFilesTest::failedWriteLeavesTheOldPairWhole_data() {
-    QTest::addColumn<bool>("nameBlocked");
-    QTest::newRow("quadrix.txt fails after aquadrix.txt was prepared") << true;
-    QTest::newRow("aquadrix.txt fails first") << false;
-}
-
-void RecordFilesTest::failedWriteLeavesTheOldPairWhole() {
-    QFETCH(bool, nameBlocked);
-    const RecordFolder records;
-    const QStringView blockedFile = nameBlocked ? kNameFileName : kScoreFileName;
-    const QStringView keptFile = nameBlocked ? kScoreFileName : kNameFileName;
-    records.write(keptFile, "old\r\n");
-    QDir().mkpath(records.path(blockedFile));
-    const QStringList before = records.entries();
-
-    try {
-        writeRecordPair(RecordLock(records.folder()), u" 15"_qs, u"Bea"_qs);
-        QFAIL("the write succeeded over a folder");
-    } catch (const RecordFileError& error) {
-        QCOMPARE(error.path(), records.path(blockedFile));
-        QVERIFY(!error.reason().isEmpty());
-    }
-    QCOMPARE(records.read(keptFile), QByteArray("old\r\n"));
-    QVERIFY(QFileInfo(records.path(blockedFile)).isDir());
-    // entries() lists the folder anew; cppcheck takes it for the value read before.
-    // cppcheck-suppress knownConditionTrueFalse
-    QCOMPARE(records.entries(), before);
-}
-
-void RecordFilesTest::stoppedWriteIsFinishedOrUndoneBeforeReading_data() {
-    // What a writer stopped at each step of replacing " 12" Anna by " 15" Bea leaves beside the pair.
-    QTest::addColumn<QStringList>("files");
-    QTest::addColumn<bool>("replaced");
-    QTest::newRow("new score cut short") << QStringList{u"aquadrix.txt.nuovo= 1"_qs} << false;
-    QTest::newRow("both staged, not committed")
-        << QStringList{u"aquadrix.txt.nuovo= 15"_qs, u"quadrix.txt.nuovo=Bea"_qs} << false;
-    QTest::newRow("committed") << QStringList{u"aquadrix.txt.nuovo= 15"_qs, u"quadrix.txt.pronto=Bea"_qs}
-                               << true;
-    QTest::newRow("committed, score in place")
-        << QStringList{u"aquadrix.txt= 15"_qs, u"quadrix.txt.pronto=Bea"_qs} << true;
-}
-
-void RecordFilesTest::stoppedWriteIsFinishedOrUndoneBeforeReading() {
-    QFETCH(QStringList, files);
-    QFETCH(bool, replaced);
-    const RecordFolder records;
-    records.write(kScoreFileName, " 12\r\n");
-    records.write(kNameFileName, "Anna\r\n");
-    for (const QString& file : files)
-        records.write(file.section(u'=', 0, 0), file.section(u'=', 1).toUtf8() + "\r\n");
-
-    BoardState state;
-    const RecordsAtStartup shown = openRecordFiles(state);
-    QCOMPARE(shown.error, QString());
-    QCOMPARE(shown.score, replaced ? u" 15\r\n"_qs : u" 12\r\n"_qs);
-    QCOMPARE(shown.name, replaced ? u"Bea\r\n"_qs : u"Anna\r\n"_qs);
-    QCOMPARE(records.entries(), QStringList({kScoreFileName.toString(), kNameFileName.toString()}));
-}
-
-void RecordFilesTest::lockLeftByAGoneGameIsTakenOver_data() {
-    QTest::addColumn<QByteArray>("lock");
-    QTest::addColumn<int>("ageSeconds");
-    QTest::newRow("killed game of this machine") << QByteArray("2147483647\nbrivadoro\n\n") << 0;
-    QTest::newRow("game killed before it named its process") << QByteArray() << 0;
-    QTest::newRow("game of another machine, a minute ago")
-        << QByteArray("4242\nbrivadoro\naltrove\naltra-macchina\naltro-avvio\n") << 60;
-}
-
-// A lock whose game is gone never keeps the next game from its record.
-void RecordFilesTest::lockLeftByAGoneGameIsTakenOver() {
-    QFETCH(QByteArray, lock);
-    QFETCH(int, ageSeconds);
-    const RecordFolder records;
-    records.write(kScoreFileName, " 12\r\n");
-    records.write(kNameFileName, "Anna\r\n");
-    QFile lockFile(records.path(u"record.lock"));
-    QVERIFY(lockFile.open(QIODevice::WriteOnly));
-    QVERIFY(lockFile.write(lock) == lock.size() && lockFile.flush());
-    QVERIFY(lockFile.setFileTime(QDateTime::currentDateTime().addSecs(-ageSeconds),
-                                 QFileDevice::FileModificationTime));
-    lockFile.close();
-
-    BoardState state;
-    const RecordsAtStartup shown = openRecordFiles(state);
-    QCOMPARE(shown.error, QString());
-    QCOMPARE(shown.score, u" 12\r\n"_qs);
-    QCOMPARE(records.entries(), QStringList({kScoreFileName.toString(), kNameFileName.toString()}));
-}
-
-QTEST_MAIN(RecordFilesTest)
-#include "tst_record_files.moc"
+QTEST_MAIN(RecordReadingTest)
+#include "tst_record_reading.moc"

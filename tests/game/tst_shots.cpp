@@ -2,7 +2,7 @@
 
 #include <QTest>
 
-#include "target_world.h"
+#include "support/target_world.h"
 
 using namespace brivadoro;
 using namespace brivadoro::testing;

@@ -1,0 +1,66 @@
+#include <QTest>
+
+#include "game/game.h"
+#include "records/record_files.h"
+#include "support/awkward_names.h"
+#include "support/doubles.h"
+#include "support/record_folder.h"
+#include "support/test_main.h"
+
+using namespace brivadoro;
+using namespace brivadoro::testing;
+
+class RecordNamesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { configureTestApplication(); }
+
+    void typedNameIsStoredAndShownBackAsTyped_data() { addAwkwardNameRows(); }
+    void typedNameIsStoredAndShownBackAsTyped();
+    void recordLabelsShowRichTextAsTyped_data();
+    void recordLabelsShowRichTextAsTyped();
+};
+
+void RecordNamesTest::typedNameIsStoredAndShownBackAsTyped() {
+    QFETCH(QString, name);
+    const RecordFolder records;
+    {
+        TestWorld world;
+        world.dialogs.answerText(name);
+        Game game(world.services());
+        game.start();
+        QVERIFY(world.dialogs.shown.at(1).text.startsWith(u' ' + name));
+        QCOMPARE(game.board().lblnome1().caption(), name);
+        game.board().Punteggio().setCaption(u" 3"_qs);
+        QVERIFY_THROWS_EXCEPTION(ProgramEnded, game.cmdExit_Click());
+        QCOMPARE(world.program.endedWith, 0);
+    }
+    QCOMPARE(records.read(kNameFileName), name.toUtf8() + "\r\n");
+
+    TestWorld next;
+    Game game(next.services());
+    game.start();
+    QCOMPARE(next.dialogs.shown.size(), 2u); // the name box and the greeting, no message
+    QCOMPARE(game.board().lblnome().caption(), name + u"\r\n"_qs);
+    QCOMPARE(game.board().lblpunti().caption(), u" 3\r\n"_qs);
+}
+
+void RecordNamesTest::recordLabelsShowRichTextAsTyped_data() {
+    QTest::addColumn<QString>("label");
+    QTest::newRow("record holder") << u"lblnome"_qs;
+    QTest::newRow("record score") << u"lblpunti"_qs;
+    QTest::newRow("player") << u"lblnome1"_qs;
+}
+
+void RecordNamesTest::recordLabelsShowRichTextAsTyped() {
+    QFETCH(QString, label);
+    TestWorld world;
+    Game game(world.services());
+    game.Form_Load();
+    BoardLabel& shown = game.board().label(label);
+    shown.setCaption(u"<b>Anna</b><img src=x>"_qs);
+    QCOMPARE(shown.textFormat(), Qt::PlainText);
+}
+
+QTEST_MAIN(RecordNamesTest)
+#include "tst_record_names.moc"
