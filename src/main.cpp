@@ -4,12 +4,21 @@
 #include "game/game.h"
 #include "sound/mixer_player.h"
 #include "toolkit/application_setup.h"
+#include "toolkit/command_line.h"
 #include "toolkit/program_control.h"
 #include "toolkit/qt_dialogs.h"
 #include "toolkit/random_source.h"
 
 int main(int argc, char* argv[]) {
+    // --help, --version and a mistyped option are answered before QApplication, which needs a
+    // display; the options that may be Qt's own wait until QApplication has taken those out.
+    if (const auto status = brivadoro::answerCommandLine(brivadoro::argumentsOf(argc, argv),
+                                                         brivadoro::QtOptions::NotYetRemoved))
+        return *status;
     QApplication app(argc, argv);
+    if (const auto status =
+            brivadoro::answerCommandLine(QApplication::arguments(), brivadoro::QtOptions::Removed))
+        return *status;
     brivadoro::configureApplication(app);
 
     brivadoro::QtDialogs dialogs;

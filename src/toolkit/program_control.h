@@ -2,11 +2,12 @@
 
 namespace brivadoro {
 
-// The program's exit statuses: a game that ends by its own command or the close box, and a game
-// stopped by an error.
+// The program's exit statuses: a game that ends by its own command or the close box, or a command
+// line answered; a game stopped by an error; a command line the program does not understand.
 namespace ExitStatus {
 inline constexpr int Normal = 0;
 inline constexpr int Failure = 1;
+inline constexpr int Usage = 2;
 } // namespace ExitStatus
 
 // Ends the program. The real one never returns: no handler that the end interrupted resumes.

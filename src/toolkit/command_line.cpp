@@ -1,0 +1,126 @@
+#include "command_line.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+
+#include <QCommandLineParser>
+
+#include "toolkit/program_control.h"
+#include "toolkit/program_version.h"
+
+namespace brivadoro {
+
+namespace {
+
+constexpr QStringView kProgramName = u"brivadoro";
+constexpr QStringView kUsage = u"Uso: brivadoro [opzioni]";
+constexpr QStringView kSummary = u"Brivadoro, il gioco dei multipli di 4. Senza opzioni apre il gioco.";
+constexpr QStringView kOptionsHeading = u"Opzioni:";
+constexpr QStringView kQtOptionsNote =
+    u"Accetta anche le opzioni comuni dei programmi Qt, come -platform e -display.";
+constexpr QStringView kHelpDescription = u"mostra queste righe ed esce";
+constexpr QStringView kVersionDescription = u"mostra la versione del programma ed esce";
+constexpr QStringView kUnknownOption = u"%1: opzione sconosciuta: %2 (%1 --help elenca le opzioni)";
+constexpr QStringView kUnexpectedArgument = u"%1: argomento inatteso: %2 (%1 --help elenca le opzioni)";
+
+// The options that QGuiApplication and QApplication read and then remove from the arguments,
+// those of the X11 platform included.
+constexpr std::array<QStringView, 20> kQtOptionNames{u"style",
+                                                     u"stylesheet",
+                                                     u"widgetcount",
+                                                     u"reverse",
+                                                     u"qmljsdebugger",
+                                                     u"platform",
+                                                     u"platformpluginpath",
+                                                     u"platformtheme",
+                                                     u"plugin",
+                                                     u"qwindowgeometry",
+                                                     u"qwindowicon",
+                                                     u"qwindowtitle",
+                                                     u"session",
+                                                     u"display",
+                                                     u"geometry",
+                                                     u"title",
+                                                     u"icon",
+                                                     u"name",
+                                                     u"nograb",
+                                                     u"dograb"};
+
+bool isQtOption(const QString& name) {
+    return std::ranges::find(kQtOptionNames, QStringView(name)) != kQtOptionNames.end();
+}
+
+QString dashed(const QString& name) {
+    return (name.size() == 1 ? u"-"_qs : u"--"_qs) + name;
+}
+
+QString helpText(const QList<QCommandLineOption>& options) {
+    QStringList lines{kUsage.toString(), kSummary.toString(), {}, kOptionsHeading.toString()};
+    QStringList names;
+    for (const QCommandLineOption& option : options) {
+        QStringList dashedNames;
+        for (const QString& name : option.names())
+            dashedNames << dashed(name);
+        names << dashedNames.join(u", "_qs);
+    }
+    const qsizetype width = std::ranges::max(names, {}, &QString::size).size();
+    for (qsizetype i = 0; i < options.size(); ++i)
+        lines << u"  "_qs + names[i].leftJustified(width + 2) + options[i].description();
+    lines << QString() << kQtOptionsNote.toString();
+    return lines.join(u'\n') + u'\n';
+}
+
+QString versionLine() {
+    const auto version = QString::fromUtf8(kProgramVersion.data(), qsizetype(kProgramVersion.size()));
+    return kProgramName.toString() + u' ' + version + u'\n';
+}
+
+CommandLineAnswer refused(QStringView message, const QString& what) {
+    return {ExitStatus::Usage, {}, message.toString().arg(kProgramName, what) + u'\n'};
+}
+
+} // namespace
+
+CommandLineAnswer readCommandLine(const QStringList& arguments, QtOptions qtOptions) {
+    const QCommandLineOption help({u"h"_qs, u"help"_qs}, kHelpDescription.toString());
+    const QCommandLineOption version({u"v"_qs, u"version"_qs}, kVersionDescription.toString());
+    QCommandLineParser parser;
+    // Qt's options are single words after one dash, as in -platform.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOptions({help, version});
+    parser.parse(arguments);
+
+    // Before QApplication has run, an option that may be Qt's is left for it to take.
+    QStringList unknown = parser.unknownOptionNames();
+    if (qtOptions == QtOptions::NotYetRemoved) {
+        if (!unknown.isEmpty() && std::ranges::all_of(unknown, &isQtOption))
+            return {};
+        unknown.removeIf(&isQtOption);
+    }
+    if (!unknown.isEmpty())
+        return refused(kUnknownOption, dashed(unknown.first()));
+    if (!parser.positionalArguments().isEmpty())
+        return refused(kUnexpectedArgument, parser.positionalArguments().first());
+    if (parser.isSet(help))
+        return {ExitStatus::Normal, helpText({help, version}), {}};
+    if (parser.isSet(version))
+        return {ExitStatus::Normal, versionLine(), {}};
+    return {};
+}
+
+std::optional<int> answerCommandLine(const QStringList& arguments, QtOptions qtOptions) {
+    const CommandLineAnswer answer = readCommandLine(arguments, qtOptions);
+    std::fputs(answer.standardOutput.toLocal8Bit().constData(), stdout);
+    std::fputs(answer.errorOutput.toLocal8Bit().constData(), stderr);
+    return answer.exitStatus;
+}
+
+QStringList argumentsOf(int argc, const char* const* argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+} // namespace brivadoro
