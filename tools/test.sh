@@ -4,12 +4,13 @@
 #   asan   the test suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer in build-asan/
 #   fuzz   the fuzz targets of build-asan/, each for a bounded time from its seed corpus
 #   robot  a full five-minute game of build/brivadoro in a real window under Xvfb, played from outside
+#   package  the Debian package built by tools/package.sh, its contents and lintian's verdict
 # Prints how long each step took; the first failing step ends the run with its status.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 steps=("$@")
-((${#steps[@]})) || steps=(tests asan fuzz robot)
+((${#steps[@]})) || steps=(tests asan fuzz robot package)
 
 timed() {
     local name=$1 begun=$SECONDS
@@ -36,6 +37,7 @@ run_step() {
         dbus-run-session -- /usr/bin/python3 tests/e2e/play_full_game.py --program build/brivadoro \
             --probe build/tests/e2e/ping_probe --screenshots build/tests/e2e/screenshots-full-game
         ;;
+    package) tests/package/check_package.sh ;;
     *)
         echo "Unknown step: $1" >&2
         return 2

@@ -1,12 +1,13 @@
 #pragma once
 
-#include <cstdarg> // alsa/error.h names va_list without including it
-
 #include <SDL.h>
 #include <SDL_mixer.h>
-#include <alsa/error.h>
 
 namespace brivadoro {
+
+// ALSA's snd_lib_error_handler_t, declared as in alsa/error.h so that the build needs no ALSA headers.
+using AlsaErrorHandler = void (*)(const char* file, int line, const char* function, int err, const char* fmt,
+                                  ...);
 
 // The SDL_mixer functions the player uses, loaded at run time: the audio libraries are large, so
 // the game starts without them, and it plays silently where they are missing.
@@ -24,7 +25,7 @@ struct MixerLibrary {
     decltype(&Mix_PlayChannelTimed) playChannel = nullptr;
     decltype(&Mix_HaltChannel) haltChannel = nullptr;
     // ALSA's, which SDL probes when no sound server answers; nullptr where ALSA is not installed.
-    decltype(&snd_lib_error_set_handler) setAlsaErrorHandler = nullptr;
+    int (*setAlsaErrorHandler)(AlsaErrorHandler) = nullptr;
 
     // Loads SDL and SDL_mixer and finds every function; false when any of theirs is missing.
     bool load();

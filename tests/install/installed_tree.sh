@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Checks Brivadoro as `cmake --install` lays it out, staged with DESTDIR under a prefix of /usr.
 # installed_tree.sh <stage|files|validate|run> <build folder> <staging folder> <application id>
+#     [<program folder> <sounds folder>], both relative to the prefix, bin and share/brivadoro/suoni
+#     unless given
 set -euo pipefail
-check=$1 build=$2 stage=$3 id=$4
+check=$1 build=$2 stage=$3 id=$4 bindir=${5:-bin} sounds_dir=${6:-share/brivadoro/suoni}
 prefix=$stage/usr
+program=$prefix/$bindir/brivadoro
 entry=$prefix/share/applications/$id.desktop
 metainfo=$prefix/share/metainfo/$id.metainfo.xml
 sounds=(sparo.wav esplosi.wav laser.wav)
@@ -23,21 +26,23 @@ stage() {
     DESTDIR=$stage cmake --install "$build" --prefix /usr >/dev/null
 }
 
-# Every file in its place, named as the desktop entry names them; the fixed-size icon is 48 by 48.
+# Every file in its place, named as the desktop entry names them, which starts the program by its
+# full path; the fixed-size icon is 48 by 48.
 files() {
+    [ "$(entry_value Exec)" = "${program#"$stage"}" ] || fail "the desktop entry starts $(entry_value Exec)"
     local expected=(
-        "bin/$(entry_value Exec)"
+        "$bindir/brivadoro"
         "share/icons/hicolor/scalable/apps/$(entry_value Icon).svg"
         "share/icons/hicolor/48x48/apps/$(entry_value Icon).png"
         "share/metainfo/$id.metainfo.xml"
     )
     for sound in "${sounds[@]}"; do
-        expected+=("share/brivadoro/suoni/$sound")
+        expected+=("$sounds_dir/$sound")
     done
     for file in "${expected[@]}"; do
         [ -s "$prefix/$file" ] || fail "$file is missing or empty"
     done
-    [ -x "$prefix/bin/brivadoro" ] || fail "the program is not executable"
+    [ -x "$program" ] || fail "the program is not executable"
     local size
     size=$(od -An -tu1 -j16 -N8 "$prefix/share/icons/hicolor/48x48/apps/$id.png" | tr -s ' ')
     [ "$size" = " 0 0 0 48 0 0 0 48" ] || fail "the PNG icon's width and height are$size"
@@ -59,12 +64,12 @@ validate() {
 # staged data folder. strace writes each thread's file opens to a file of its own, so no line is
 # split; SDL's dummy device lets the program open its sounds without a sound card.
 run() {
-    [ ! -e "$prefix/bin/suoni" ] || fail "a suoni folder beside the staged program would hide the lookup"
+    [ ! -e "$prefix/$bindir/suoni" ] || fail "a suoni folder beside the staged program would hide the lookup"
     scratch=$(mktemp -d)
     trap 'end_game; rm -rf "$scratch"' EXIT
     QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy XDG_DATA_HOME=$scratch/records \
         strace -ff -qq -e trace=openat -o "$scratch/trace" \
-        bash -c 'echo $$ >"$1"; exec "$2"' - "$scratch/pid" "$prefix/bin/brivadoro" &
+        bash -c 'echo $$ >"$1"; exec "$2"' - "$scratch/pid" "$program" &
     local opened=0
     for _ in $(seq 100); do
         opened=$(opened_sounds)
@@ -79,7 +84,7 @@ run() {
 # How many of the sounds in the staged data folder the game has opened so far.
 opened_sounds() {
     cat "$scratch"/trace.* 2>/dev/null |
-        grep -o "\"$prefix/share/brivadoro/suoni/[a-z]*\\.wav\", O_RDONLY) = [0-9]" | sort -u | wc -l || true
+        grep -o "\"$prefix/$sounds_dir/[a-z]*\\.wav\", O_RDONLY) = [0-9]" | sort -u | wc -l || true
 }
 
 game_running() {

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Builds the Debian package of the committed tree, build-package/brivadoro_<version>_<arch>.deb, with
+# debhelper, from a fresh copy of HEAD in build-package/. Installs the packaging tools and the build
+# dependencies when any is missing, quiet when none is. Run from anywhere, as root or as a sudo user.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+out=build-package
+source_tree=$out/brivadoro
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+
+apt_install() {
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get "$@" -y -qq --no-install-recommends >/dev/null
+}
+
+tools=(debhelper dpkg-dev fakeroot lintian)
+missing=()
+for package in "${tools[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+done
+if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}"
+    apt_install install "${missing[@]}"
+fi
+
+rm -rf "$out"
+mkdir -p "$source_tree"
+git archive --format=tar HEAD | tar -x -C "$source_tree"
+cd "$source_tree"
+
+# The package's version is the project's, with the Debian revision after it.
+project_version=$(sed -n 's/^project(Brivadoro VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+package_version=$(dpkg-parsechangelog -S Version)
+if [ "${package_version%-*}" != "$project_version" ]; then
+    echo "debian/changelog's version $package_version is not that of project() in CMakeLists.txt," \
+        "$project_version: give them the same upstream version." >&2
+    exit 1
+fi
+
+if ! dpkg-checkbuilddeps >/dev/null 2>&1; then
+    echo "Installing the build dependencies of debian/control"
+    apt_install build-dep ./
+fi
+
+if ! dpkg-buildpackage -b -us -uc --jobs-try="$(nproc)" >../build.log 2>&1; then
+    tail -n 20 ../build.log | cut -c 1-300 >&2
+    echo "The package build failed: $out/build.log has its whole log." >&2
+    exit 1
+fi
+echo "$out/brivadoro_${package_version}_$(dpkg --print-architecture).deb"
