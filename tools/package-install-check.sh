@@ -1,0 +1,148 @@
+#!/usr/bin/env bash
+# Installs the Debian package into a clean minimal Debian 12 that has no build tools, as a school's
+# machine gets it, and checks it there: what apt-get fetches, --version, the installed program
+# showing its name box, taking a name and showing the board in a real window under Xvfb, its start
+# against the build tree's program side by side, and apt-get remove leaving no file of the package.
+# Usage, as root: tools/package-install-check.sh [DEB]   (builds the package when no DEB is given;
+# about 5 minutes, more the first time, when it makes the clean Debian once with debootstrap).
+# The figures and screenshots go to build-package/install-check/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+[ "$(id -u)" -eq 0 ] || { echo "Run as root: it makes and enters a Debian root with chroot." >&2; exit 2; }
+deb=${1:-$(tools/package.sh | tail -n 1)}
+deb=$(realpath "$deb")
+tools/setup.sh # the build tree's program and map_probe, for the side-by-side start
+for package in debootstrap xdotool x11-utils imagemagick xvfb; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$package" >/dev/null
+done
+
+out=$PWD/build-package/install-check
+rm -rf "$out"
+mkdir -p "$out"
+log=$out/figures.txt
+say() { echo "$*" | tee -a "$log"; }
+
+# A minimal Debian 12, made once and copied afresh for every check.
+base=${TMPDIR:-/tmp}/brivadoro-clean-debian
+mirror=$(awk '/^URIs:/{print $2; exit}' /etc/apt/sources.list.d/debian.sources 2>/dev/null || true)
+[ -n "$mirror" ] || mirror=$(awk '/^deb /{print $2; exit}' /etc/apt/sources.list)
+if [ ! -x "$base/bin/bash" ]; then
+    echo "Making a minimal Debian 12 in $base (once)"
+    debootstrap --variant=minbase bookworm "$base" "$mirror" >"$out/debootstrap.log" 2>&1
+fi
+root=$(mktemp -d "${TMPDIR:-/tmp}/brivadoro-install-XXXXXX")
+xvfb=
+cleanup() {
+    [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
+    umount "$root/tmp/.X11-unix" "$root/proc" "$root/dev" 2>/dev/null || true
+    rm -rf "$root"
+}
+trap cleanup EXIT
+cp -a "$base/." "$root/"
+cp /etc/resolv.conf "$root/etc/"
+[ ! -f /etc/apt/sources.list.d/debian.sources ] || cp /etc/apt/sources.list.d/debian.sources "$root/etc/apt/sources.list.d/"
+mkdir -p "$root/tmp/.X11-unix" "$root/tmp/records" "$root/tmp/runtime"
+chmod 700 "$root/tmp/runtime"
+mount --bind /dev "$root/dev"
+mount -t proc proc "$root/proc"
+mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"
+
+inside() {
+    chroot "$root" /usr/bin/env -i PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin:/usr/games \
+        HOME=/root LANG=C.UTF-8 XDG_DATA_HOME=/tmp/records XDG_RUNTIME_DIR=/tmp/runtime ${DISPLAY:+DISPLAY=$DISPLAY} \
+        DEBIAN_FRONTEND=noninteractive "$@"
+}
+
+say "package: $(basename "$deb"), $(stat -c %s "$deb") bytes, Installed-Size $(dpkg-deb --field "$deb" Installed-Size) KiB"
+for tool in cc gcc g++ c++ cmake make; do
+    if inside sh -c "command -v $tool" >/dev/null; then
+        echo "The clean Debian has $tool: it is no machine without build tools." >&2
+        exit 1
+    fi
+done
+cp "$deb" "$root/tmp/"
+inside apt-get update -qq
+before=$(inside dpkg-query -W -f '.\n' | wc -l)
+inside apt-get install -y "/tmp/$(basename "$deb")" >"$out/apt-install.log" 2>&1
+after=$(inside dpkg-query -W -f '.\n' | wc -l)
+say "apt-get install into a minimal Debian 12 ($before packages): $((after - before)) packages added;" \
+    "$(grep -o 'Need to get .* of archives' "$out/apt-install.log" || echo 'nothing to fetch')," \
+    "$(grep -o 'After this operation, .* used' "$out/apt-install.log" || true)"
+
+version=$(inside /usr/games/brivadoro --version)
+[ "$version" = "brivadoro $(dpkg-deb --field "$deb" Version | sed 's/-[^-]*$//')" ] ||
+    { echo "--version printed: $version" >&2; exit 1; }
+say "--version, with no display: $version"
+
+# A display of the host's, whose socket the clean Debian shares; the program runs inside.
+display_number=$((200 + RANDOM % 300))
+Xvfb ":$display_number" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$out/xvfb.log" 2>&1 &
+xvfb=$!
+export DISPLAY=:$display_number
+wait_until() { # seconds, then a command that succeeds once the wait is over
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@" >/dev/null 2>&1; do
+        ((SECONDS < deadline)) || return 1
+        sleep 0.2
+    done
+}
+wait_until 20 xdpyinfo || { echo "Xvfb did not answer in 20 s" >&2; exit 1; }
+# The game's windows, all titled Brivadoro: the small boxes and the board, told apart by size.
+shown() { xdotool search --onlyvisible --name '^Brivadoro$' 2>/dev/null || true; }
+board_shown() {
+    local window
+    for window in $(shown); do
+        xdotool getwindowgeometry "$window" | awk '/Geometry:/ { split($2, size, "x"); exit !(size[1] >= 600) }' &&
+            return 0
+    done
+    return 1
+}
+box_other_than() { [ -n "$(shown | grep -vx "$1")" ]; }
+inside /usr/games/brivadoro >"$out/program.log" 2>&1 &
+game=$!
+wait_until 30 test -n "$(shown)" || { echo "No name box in 30 s" >&2; exit 1; }
+name_box=$(shown | head -n 1)
+import -window root "$out/1-name-box.png"
+xdotool windowactivate --sync "$name_box" type --delay 50 Anna
+xdotool key --window "$name_box" Return
+wait_until 10 box_other_than "$name_box" || { echo "No greeting after the name" >&2; exit 1; }
+import -window root "$out/2-greeting.png"
+xdotool key --window "$(shown | grep -vx "$name_box" | head -n 1)" Return
+wait_until 10 board_shown || { echo "No board after the greeting" >&2; exit 1; }
+import -window root "$out/3-board.png"
+say "the installed program showed the name box, took the name Anna, greeted and showed the board"
+xdotool key alt+x
+wait_until 10 box_other_than "$(shown | head -n 1)" || true
+for window in $(shown); do xdotool key --window "$window" Return; done
+wait_until 10 sh -c "! kill -0 $game" || { echo "The game did not end after Exit and the goodbye" >&2; exit 1; }
+wait "$game" || { echo "The game ended with status $?" >&2; exit 1; }
+say "Exit and the goodbye ended it with status 0"
+
+# Start to the name box: the installed program against the build tree's, both run inside.
+mkdir -p "$root/opt/build-tree"
+cp -a build/brivadoro build/suoni "$root/opt/build-tree/"
+XDG_DATA_HOME=/tmp/records XDG_RUNTIME_DIR=/tmp/runtime build/bench/map_probe 15 \
+    "installed=$(command -v chroot),$root,/usr/games/brivadoro" \
+    "build-tree=$(command -v chroot),$root,/opt/build-tree/brivadoro" | tee -a "$log"
+kill "$xvfb"
+xvfb=
+
+files=$(inside dpkg-query -L brivadoro)
+inside apt-get remove -y brivadoro >"$out/apt-remove.log" 2>&1
+left=()
+while IFS= read -r path; do
+    [ -z "$path" ] || [ ! -e "$root$path" ] || [ -d "$root$path" ] || left+=("$path")
+done <<<"$files"
+# Folders the package made alone go with it; those it shares with others stay.
+for folder in /usr/share/games/brivadoro /usr/share/doc/brivadoro; do
+    [ ! -e "$root$folder" ] || left+=("$folder")
+done
+if ((${#left[@]})); then
+    echo "apt-get remove left: ${left[*]}" >&2
+    exit 1
+fi
+say "apt-get remove: no file of the package left; dpkg state: $(inside dpkg-query -W -f '${db:Status-Abbrev}' brivadoro 2>/dev/null || echo 'not known')"
+say "screenshots and logs: $out"
