@@ -3,15 +3,14 @@
 # machine gets it, and checks it there: what apt-get fetches, --version, the installed program
 # showing its name box, taking a name and showing the board in a real window under Xvfb, its start
 # against the build tree's program side by side, and apt-get remove leaving no file of the package.
-# Usage, as root: tools/package-install-check.sh [DEB]   (builds the package when no DEB is given;
-# about 5 minutes, more the first time, when it makes the clean Debian once with debootstrap).
-# The figures and screenshots go to build-package/install-check/.
+# Usage, as root: tools/package-install-check.sh [DEB]. Given no DEB, it first builds the package
+# from the committed tree in another clean Debian 12 of its own, as a fresh machine would. About 5
+# minutes, 10 with the build, more the first time, when it makes the clean Debian with debootstrap.
+# The figures, logs and screenshots go to build-package/install-check/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 [ "$(id -u)" -eq 0 ] || { echo "Run as root: it makes and enters a Debian root with chroot." >&2; exit 2; }
-deb=${1:-$(tools/package.sh | tail -n 1)}
-deb=$(realpath "$deb")
 tools/setup.sh # the build tree's program and map_probe, for the side-by-side start
 for package in debootstrap xdotool x11-utils imagemagick xvfb; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
@@ -24,7 +23,7 @@ mkdir -p "$out"
 log=$out/figures.txt
 say() { echo "$*" | tee -a "$log"; }
 
-# A minimal Debian 12, made once and copied afresh for every check.
+# A minimal Debian 12, made once and copied afresh for every root.
 base=${TMPDIR:-/tmp}/brivadoro-clean-debian
 mirror=$(awk '/^URIs:/{print $2; exit}' /etc/apt/sources.list.d/debian.sources 2>/dev/null || true)
 [ -n "$mirror" ] || mirror=$(awk '/^deb /{print $2; exit}' /etc/apt/sources.list)
@@ -32,22 +31,48 @@ if [ ! -x "$base/bin/bash" ]; then
     echo "Making a minimal Debian 12 in $base (once)"
     debootstrap --variant=minbase bookworm "$base" "$mirror" >"$out/debootstrap.log" 2>&1
 fi
+
+if (($# == 0)); then
+    builder=$(mktemp -d "${TMPDIR:-/tmp}/brivadoro-build-XXXXXX")
+    trap 'umount "$builder/proc" "$builder/dev" 2>/dev/null || true; rm -rf "$builder"' EXIT
+    cp -a "$base/." "$builder/"
+    cp /etc/resolv.conf "$builder/etc/"
+    mkdir -p "$builder/src"
+    git archive --format=tar HEAD | tar -x -C "$builder/src"
+    mount --bind /dev "$builder/dev"
+    mount -t proc proc "$builder/proc"
+    begun=$SECONDS
+    chroot "$builder" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root \
+        bash -c 'cd /src && tools/package.sh' >"$out/package-build.log" 2>&1 ||
+        { tail -n 20 "$out/package-build.log" >&2; exit 1; }
+    deb=$out/$(basename "$(tail -n 1 "$out/package-build.log")")
+    cp "$builder/src/build-package/$(basename "$deb")" "$deb"
+    umount "$builder/proc" "$builder/dev"
+    rm -rf "$builder"
+    trap - EXIT
+    say "built on a clean Debian 12 from the committed tree in $((SECONDS - begun)) s, its tools and build dependencies installed"
+else
+    deb=$(realpath "$1")
+fi
+
+# Downloaded archives are kept for the next check; apt-get still says how much it would fetch.
+archives=${TMPDIR:-/tmp}/brivadoro-apt-archives
 root=$(mktemp -d "${TMPDIR:-/tmp}/brivadoro-install-XXXXXX")
 xvfb=
 cleanup() {
     [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
-    umount "$root/tmp/.X11-unix" "$root/proc" "$root/dev" 2>/dev/null || true
+    umount "$root/var/cache/apt/archives" "$root/tmp/.X11-unix" "$root/proc" "$root/dev" 2>/dev/null || true
     rm -rf "$root"
 }
 trap cleanup EXIT
 cp -a "$base/." "$root/"
 cp /etc/resolv.conf "$root/etc/"
-[ ! -f /etc/apt/sources.list.d/debian.sources ] || cp /etc/apt/sources.list.d/debian.sources "$root/etc/apt/sources.list.d/"
-mkdir -p "$root/tmp/.X11-unix" "$root/tmp/records" "$root/tmp/runtime"
+mkdir -p "$root/tmp/.X11-unix" "$root/tmp/records" "$root/tmp/runtime" "$archives"
 chmod 700 "$root/tmp/runtime"
 mount --bind /dev "$root/dev"
 mount -t proc proc "$root/proc"
 mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"
+mount --bind "$archives" "$root/var/cache/apt/archives"
 
 inside() {
     chroot "$root" /usr/bin/env -i PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin:/usr/games \
@@ -64,12 +89,13 @@ for tool in cc gcc g++ c++ cmake make; do
 done
 cp "$deb" "$root/tmp/"
 inside apt-get update -qq
-before=$(inside dpkg-query -W -f '.\n' | wc -l)
+# What apt-get would fetch: "Need to get <to fetch now>/<all the archives> of archives".
+fetched() { sed -n 's|^Need to get .*/\(.*\) of archives.*|\1|p; s|^Need to get \([^/]*\) of archives.*|\1|p' "$1"; }
+added() { sed -n 's/.* \([0-9]*\) newly installed.*/\1/p' "$1"; }
+inside apt-get install --no-install-recommends --assume-no "/tmp/$(basename "$deb")" >"$out/apt-without-recommends.log" 2>&1 || true
+say "apt-get install --no-install-recommends: $(added "$out/apt-without-recommends.log") packages, $(fetched "$out/apt-without-recommends.log")"
 inside apt-get install -y "/tmp/$(basename "$deb")" >"$out/apt-install.log" 2>&1
-after=$(inside dpkg-query -W -f '.\n' | wc -l)
-say "apt-get install into a minimal Debian 12 ($before packages): $((after - before)) packages added;" \
-    "$(grep -o 'Need to get .* of archives' "$out/apt-install.log" || echo 'nothing to fetch')," \
-    "$(grep -o 'After this operation, .* used' "$out/apt-install.log" || true)"
+say "apt-get install, Recommends included as apt's default: $(added "$out/apt-install.log") packages, $(fetched "$out/apt-install.log"), $(grep -o '[0-9.,]* [kMG]B of additional disk space' "$out/apt-install.log" || true)"
 
 version=$(inside /usr/games/brivadoro --version)
 [ "$version" = "brivadoro $(dpkg-deb --field "$deb" Version | sed 's/-[^-]*$//')" ] ||
@@ -103,20 +129,23 @@ board_shown() {
 box_other_than() { [ -n "$(shown | grep -vx "$1")" ]; }
 inside /usr/games/brivadoro >"$out/program.log" 2>&1 &
 game=$!
-wait_until 30 test -n "$(shown)" || { echo "No name box in 30 s" >&2; exit 1; }
+some_shown() { [ -n "$(shown)" ]; }
+wait_until 30 some_shown || { echo "No name box in 30 s" >&2; exit 1; }
 name_box=$(shown | head -n 1)
 import -window root "$out/1-name-box.png"
-xdotool windowactivate --sync "$name_box" type --delay 50 Anna
-xdotool key --window "$name_box" Return
+# No window manager runs here: the box gets the keyboard from xdotool itself.
+xdotool windowfocus --sync "$name_box" type --delay 50 Anna
+xdotool key Return
 wait_until 10 box_other_than "$name_box" || { echo "No greeting after the name" >&2; exit 1; }
 import -window root "$out/2-greeting.png"
-xdotool key --window "$(shown | grep -vx "$name_box" | head -n 1)" Return
+xdotool windowfocus --sync "$(shown | grep -vx "$name_box" | head -n 1)" key Return
 wait_until 10 board_shown || { echo "No board after the greeting" >&2; exit 1; }
 import -window root "$out/3-board.png"
 say "the installed program showed the name box, took the name Anna, greeted and showed the board"
-xdotool key alt+x
-wait_until 10 box_other_than "$(shown | head -n 1)" || true
-for window in $(shown); do xdotool key --window "$window" Return; done
+board=$(shown | head -n 1)
+xdotool windowfocus --sync "$board" key alt+x
+wait_until 10 box_other_than "$board" || { echo "No goodbye after Exit" >&2; exit 1; }
+xdotool windowfocus --sync "$(shown | grep -vx "$board" | head -n 1)" key Return
 wait_until 10 sh -c "! kill -0 $game" || { echo "The game did not end after Exit and the goodbye" >&2; exit 1; }
 wait "$game" || { echo "The game ended with status $?" >&2; exit 1; }
 say "Exit and the goodbye ended it with status 0"
@@ -144,5 +173,5 @@ if ((${#left[@]})); then
     echo "apt-get remove left: ${left[*]}" >&2
     exit 1
 fi
-say "apt-get remove: no file of the package left; dpkg state: $(inside dpkg-query -W -f '${db:Status-Abbrev}' brivadoro 2>/dev/null || echo 'not known')"
+say "apt-get remove: no file of the package left; dpkg state: $(inside dpkg-query -W -f '${db:Status-Abbrev}' brivadoro 2>/dev/null || echo 'no longer listed by dpkg')"
 say "screenshots and logs: $out"
