@@ -7,23 +7,7 @@ cd "$(dirname "$0")/.."
 
 out=build-package
 source_tree=$out/brivadoro
-sudo=()
-[ "$(id -u)" -eq 0 ] || sudo=(sudo)
-
-apt_install() {
-    "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get "$@" -y -qq --no-install-recommends >/dev/null
-}
-
-tools=(debhelper dpkg-dev fakeroot lintian)
-missing=()
-for package in "${tools[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
-done
-if ((${#missing[@]})); then
-    echo "Installing: ${missing[*]}"
-    apt_install install "${missing[@]}"
-fi
+tools/install-missing.sh debhelper dpkg-dev fakeroot lintian
 
 rm -rf "$out"
 mkdir -p "$source_tree"
@@ -46,7 +30,10 @@ fi
 
 if ! dpkg-checkbuilddeps >/dev/null 2>&1; then
     echo "Installing the build dependencies of debian/control"
-    apt_install build-dep ./
+    sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get build-dep -y -qq --no-install-recommends ./ >/dev/null
 fi
 
 if ! dpkg-buildpackage -b -us -uc --jobs-try="$(nproc)" >../build.log 2>&1; then
