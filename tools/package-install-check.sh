@@ -12,10 +12,7 @@ cd "$(dirname "$0")/.."
 
 [ "$(id -u)" -eq 0 ] || { echo "Run as root: it makes and enters a Debian root with chroot." >&2; exit 2; }
 tools/setup.sh # the build tree's program and map_probe, for the side-by-side start
-for package in debootstrap xdotool x11-utils imagemagick xvfb; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
-        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$package" >/dev/null
-done
+tools/install-missing.sh debootstrap xdotool x11-utils imagemagick xvfb
 
 out=$PWD/build-package/install-check
 rm -rf "$out"
@@ -32,24 +29,47 @@ if [ ! -x "$base/bin/bash" ]; then
     debootstrap --variant=minbase bookworm "$base" "$mirror" >"$out/debootstrap.log" 2>&1
 fi
 
+# Unmounts what is mounted in a root, deepest first, then removes it; --one-file-system keeps the
+# removal out of anything that would not unmount, such as the host's /dev.
+drop_root() {
+    local mount
+    [ -d "$1" ] || return 0
+    for mount in $(awk -v under="$1/" 'index($2, under) == 1 { print $2 }' /proc/mounts | sort -r); do
+        umount "$mount" || true
+    done
+    rm -rf --one-file-system "$1"
+}
+roots=()
+xvfb=
+cleanup() {
+    [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
+    local root
+    for root in "${roots[@]}"; do drop_root "$root"; done
+}
+trap cleanup EXIT
+
+# A fresh copy of the clean Debian, with /dev, /proc and the host's name servers, made in the folder
+# given and dropped when the check ends.
+new_root() {
+    roots+=("$1")
+    cp -a "$base/." "$1/"
+    cp /etc/resolv.conf "$1/etc/"
+    mount --bind /dev "$1/dev"
+    mount -t proc proc "$1/proc"
+}
+
 if (($# == 0)); then
     builder=$(mktemp -d "${TMPDIR:-/tmp}/brivadoro-build-XXXXXX")
-    trap 'umount "$builder/proc" "$builder/dev" 2>/dev/null || true; rm -rf "$builder"' EXIT
-    cp -a "$base/." "$builder/"
-    cp /etc/resolv.conf "$builder/etc/"
+    new_root "$builder"
     mkdir -p "$builder/src"
     git archive --format=tar HEAD | tar -x -C "$builder/src"
-    mount --bind /dev "$builder/dev"
-    mount -t proc proc "$builder/proc"
     begun=$SECONDS
     chroot "$builder" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root \
         bash -c 'cd /src && tools/package.sh' >"$out/package-build.log" 2>&1 ||
         { tail -n 20 "$out/package-build.log" >&2; exit 1; }
     deb=$out/$(basename "$(tail -n 1 "$out/package-build.log")")
     cp "$builder/src/build-package/$(basename "$deb")" "$deb"
-    umount "$builder/proc" "$builder/dev"
-    rm -rf "$builder"
-    trap - EXIT
+    drop_root "$builder"
     say "built on a clean Debian 12 from the committed tree in $((SECONDS - begun)) s, its tools and build dependencies installed"
 else
     deb=$(realpath "$1")
@@ -58,19 +78,9 @@ fi
 # Downloaded archives are kept for the next check; apt-get still says how much it would fetch.
 archives=${TMPDIR:-/tmp}/brivadoro-apt-archives
 root=$(mktemp -d "${TMPDIR:-/tmp}/brivadoro-install-XXXXXX")
-xvfb=
-cleanup() {
-    [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
-    umount "$root/var/cache/apt/archives" "$root/tmp/.X11-unix" "$root/proc" "$root/dev" 2>/dev/null || true
-    rm -rf "$root"
-}
-trap cleanup EXIT
-cp -a "$base/." "$root/"
-cp /etc/resolv.conf "$root/etc/"
+new_root "$root"
 mkdir -p "$root/tmp/.X11-unix" "$root/tmp/records" "$root/tmp/runtime" "$archives"
 chmod 700 "$root/tmp/runtime"
-mount --bind /dev "$root/dev"
-mount -t proc proc "$root/proc"
 mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"
 mount --bind "$archives" "$root/var/cache/apt/archives"
 
