@@ -14,7 +14,7 @@ namespace brivadoro {
 namespace {
 
 constexpr QStringView kProgramName = u"brivadoro";
-constexpr QStringView kUsage = u"Uso: brivadoro [opzioni]";
+constexpr QStringView kUsage = u"Uso: %1 [opzioni]";
 constexpr QStringView kSummary = u"Brivadoro, il gioco dei multipli di 4. Senza opzioni apre il gioco.";
 constexpr QStringView kOptionsHeading = u"Opzioni:";
 constexpr QStringView kQtOptionsNote =
@@ -56,7 +56,8 @@ QString dashed(const QString& name) {
 }
 
 QString helpText(const QList<QCommandLineOption>& options) {
-    QStringList lines{kUsage.toString(), kSummary.toString(), {}, kOptionsHeading.toString()};
+    QStringList lines{
+        kUsage.toString().arg(kProgramName), kSummary.toString(), {}, kOptionsHeading.toString()};
     QStringList names;
     for (const QCommandLineOption& option : options) {
         QStringList dashedNames;
