@@ -7,11 +7,13 @@
 
 #include "board/board_state.h"
 #include "records/record_files.h"
+#include "support/environment_value.h"
 #include "support/file_permissions.h"
 #include "support/record_folder.h"
 #include "support/test_main.h"
 
 using namespace brivadoro;
+using brivadoro::testing::EnvironmentValue;
 using brivadoro::testing::ObeyFilePermissions;
 using brivadoro::testing::RecordFolder;
 
@@ -67,24 +69,6 @@ QString placeObstacle(RecordFolder& records, Obstacle obstacle) {
     }
     return {};
 }
-
-// Sets or unsets one environment variable for the life of the object.
-class EnvironmentValue {
-public:
-    EnvironmentValue(const char* name, const QString& value) : name_(name), old_(qgetenv(name)) {
-        if (value.isNull())
-            qunsetenv(name);
-        else
-            qputenv(name, value.toUtf8());
-    }
-    ~EnvironmentValue() { qputenv(name_, old_); }
-    EnvironmentValue(const EnvironmentValue&) = delete;
-    EnvironmentValue& operator=(const EnvironmentValue&) = delete;
-
-private:
-    const char* name_;
-    QByteArray old_;
-};
 
 void addObstacleRows() {
     QTest::addColumn<Obstacle>("obstacle");

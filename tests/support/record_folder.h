@@ -6,12 +6,15 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include "environment_value.h"
+
 namespace brivadoro::testing {
 
 // A fresh $XDG_DATA_HOME for the records of one test, so the player's own record is never touched.
+// The variable gets its old value back at the end, so that no later game recreates this folder.
 class RecordFolder {
 public:
-    RecordFolder() { qputenv("XDG_DATA_HOME", home_.path().toUtf8()); }
+    RecordFolder() = default;
     ~RecordFolder() {
         for (const QString& lockedFolder : readOnly_)
             QFile::setPermissions(lockedFolder, kReadOnly | QFile::WriteOwner);
@@ -54,6 +57,7 @@ private:
     static constexpr QFile::Permissions kReadOnly{QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
                                                   QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther};
     QTemporaryDir home_;
+    EnvironmentValue dataHome_{"XDG_DATA_HOME", home_.path()};
     QStringList readOnly_;
 };
 
