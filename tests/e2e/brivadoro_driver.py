@@ -5,6 +5,7 @@ read through the accessibility tree (AT-SPI), the way a screen reader reads it, 
 saved for people to look at.
 """
 
+import contextlib
 import ctypes
 import os
 import select
@@ -303,9 +304,10 @@ def labels_of(window):
     return [node.name for node in walk(window) if node.getRoleName() == "label"]
 
 
+@contextlib.contextmanager
 def program_copy_without_sounds(program):
-    """A copy of the program in a folder of its own, with no suoni folder beside it."""
-    folder = tempfile.mkdtemp(prefix="brivadoro-silent-")
-    copy = os.path.join(folder, os.path.basename(program))
-    shutil.copy2(program, copy)
-    return copy
+    """A copy of the program in a folder of its own, with no suoni folder beside it, removed after."""
+    with tempfile.TemporaryDirectory(prefix="brivadoro-silent-") as folder:
+        copy = os.path.join(folder, os.path.basename(program))
+        shutil.copy2(program, copy)
+        yield copy

@@ -90,8 +90,11 @@ def main():
     parser.add_argument("--without-sounds", action="store_true", help="run a copy with no suoni folder")
     parser.add_argument("--hits", type=int, default=3, help="the score to reach by hitting right targets")
     arguments = parser.parse_args()
-    program = program_copy_without_sounds(arguments.program) if arguments.without_sounds else arguments.program
-    play(program, arguments.screenshots, arguments.hits)
+    if arguments.without_sounds:
+        with program_copy_without_sounds(arguments.program) as program:
+            play(program, arguments.screenshots, arguments.hits)
+    else:
+        play(arguments.program, arguments.screenshots, arguments.hits)
     print("1 passed, 0 failed")
     return 0
 
