@@ -24,6 +24,9 @@ GOODBYE = "              Ciao a presto."
 CONGRATULATION = 'Ok ho registrato il tuo record, C A M P I O N E"'
 SCORE_PLACE = (64, 72)  # where the score label stands in the board's inner area
 INNER_SIZE = (608, 672)
+# Roles are compared as pyatspi's constants, not by their names, which at-spi2-core has renamed
+# ("push button" became "button").
+BOX_ROLES = (pyatspi.ROLE_DIALOG, pyatspi.ROLE_ALERT)
 
 
 class GameSession:
@@ -98,7 +101,7 @@ class GameSession:
         return None
 
     def windows(self):
-        """The program's shown windows, each as (role, accessible node)."""
+        """The program's shown windows, each as (pyatspi role, accessible node)."""
         app = self.application()
         if app is None:
             return []
@@ -106,24 +109,24 @@ class GameSession:
         for index in range(app.childCount):
             window = app.getChildAtIndex(index)
             if window is not None and window.getState().contains(pyatspi.STATE_SHOWING):
-                shown.append((window.getRoleName(), window))
+                shown.append((window.getRole(), window))
         return shown
 
     def dialog_with_text(self, text):
         for role, window in self.windows():
-            if role in ("dialog", "alert") and text in labels_of(window):
+            if role in BOX_ROLES and text in labels_of(window):
                 return window
         return None
 
     def dialog_with_text_ending(self, end):
         for role, window in self.windows():
-            if role in ("dialog", "alert") and any(text.endswith(end) for text in labels_of(window)):
+            if role in BOX_ROLES and any(text.endswith(end) for text in labels_of(window)):
                 return window
         return None
 
     def board(self):
         for role, window in self.windows():
-            if role == "frame":
+            if role == pyatspi.ROLE_FRAME:
                 return window
         return None
 
@@ -132,7 +135,7 @@ class GameSession:
         board = self.board()
         for index in range(board.childCount):
             child = board.getChildAtIndex(index)
-            if child.getRoleName() == "filler":
+            if child.getRole() == pyatspi.ROLE_FILLER:
                 extents = child.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
                 return extents.x, extents.y
         raise RuntimeError("the board has no inner area")
@@ -141,7 +144,7 @@ class GameSession:
         """Every shown button on the board as (caption, (x, y, width, height)) on the screen."""
         found = []
         for node in walk(self.board()):
-            if node.getRoleName() == "push button" and node.getState().contains(pyatspi.STATE_SHOWING):
+            if node.getRole() == pyatspi.ROLE_PUSH_BUTTON and node.getState().contains(pyatspi.STATE_SHOWING):
                 extents = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
                 found.append((node.name, (extents.x, extents.y, extents.width, extents.height)))
         return found
@@ -150,7 +153,7 @@ class GameSession:
         """The score label's caption."""
         inner_x, inner_y = self.board_inner()
         for node in walk(self.board()):
-            if node.getRoleName() == "label":
+            if node.getRole() == pyatspi.ROLE_LABEL:
                 extents = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
                 if (extents.x - inner_x, extents.y - inner_y) == SCORE_PLACE:
                     return node.name
@@ -301,7 +304,7 @@ def walk(node):
 
 
 def labels_of(window):
-    return [node.name for node in walk(window) if node.getRoleName() == "label"]
+    return [node.name for node in walk(window) if node.getRole() == pyatspi.ROLE_LABEL]
 
 
 @contextlib.contextmanager

@@ -17,7 +17,8 @@ import sys
 import tempfile
 import time
 
-from brivadoro_driver import GOODBYE, GREETING_END, INNER_SIZE, NAME_PROMPT, GameSession, labels_of
+from brivadoro_driver import (BOX_ROLES, GOODBYE, GREETING_END, INNER_SIZE, NAME_PROMPT, GameSession,
+                              labels_of)
 
 PLAYER = "Robot"
 RECORD = {"aquadrix.txt": b" 5000\r\n", "quadrix.txt": b"Imbattibile\r\n"}
@@ -52,7 +53,7 @@ def random_point(dice, inner, keep_clear):
 def shown_boxes(session):
     """The text of every shown box."""
     return [" | ".join(text for text in labels_of(window) if text)
-            for role, window in session.windows() if role in ("dialog", "alert")]
+            for role, window in session.windows() if role in BOX_ROLES]
 
 
 class Robot:
