@@ -11,7 +11,7 @@ packages=(
     libx11-dev xvfb xauth
     desktop-file-utils appstream strace clang-format clang-tidy cppcheck
     xdotool dbus-daemon at-spi2-core python3-pyatspi imagemagick
-    clang libclang-rt-14-dev llvm
+    clang libclang-rt-dev llvm
 )
 
 tools/install-missing.sh "${packages[@]}"
