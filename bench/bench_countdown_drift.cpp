@@ -8,6 +8,7 @@
 #include "support/doubles.h"
 #include "timings.h"
 
+using namespace Qt::StringLiterals;
 using namespace brivadoro;
 
 namespace {
@@ -37,7 +38,7 @@ int main(int argc, char* argv[]) {
             QApplication::quit();
     });
     timer.setEnabled(false);
-    game.board().lblconto().setCaption(u"00:05:00"_qs);
+    game.board().lblconto().setCaption(u"00:05:00"_s);
     wallClock.start();
     game.resetClock();
     QApplication::exec();

@@ -8,6 +8,7 @@
 #include "support/record_folder.h"
 #include "timings.h"
 
+using namespace Qt::StringLiterals;
 using namespace brivadoro;
 
 namespace {
@@ -43,7 +44,7 @@ bench::Timings recordRoundTrips(const testing::RecordFolder& records) {
     for (int run = 0; run < kRuns; ++run) {
         QElapsedTimer clock;
         clock.start();
-        writeRecordPair(RecordLock(records.folder()), u" %1"_qs.arg(run + 1), u"Zoë"_qs);
+        writeRecordPair(RecordLock(records.folder()), u" %1"_s.arg(run + 1), u"Zoë"_s);
         BoardState state;
         const RecordsAtStartup shown = openRecordFiles(state);
         samples.add(msBetween(0, clock.nsecsElapsed()));
@@ -65,9 +66,9 @@ bench::Timings endsOfGame(const testing::RecordFolder& records) {
         TimedProgram program(clock);
         Game game({world.dialogs, world.random, world.sound, program});
         game.Form_Load();
-        game.board().lblpunti().setCaption(u" 1\r\n"_qs);
-        game.board().Punteggio().setCaption(u" 15"_qs);
-        game.board().lblnome1().setCaption(u"Anna"_qs);
+        game.board().lblpunti().setCaption(u" 1\r\n"_s);
+        game.board().Punteggio().setCaption(u" 15"_s);
+        game.board().lblnome1().setCaption(u"Anna"_s);
         qint64 goodbyeClosedNs = 0;
         world.dialogs.answer({MessageAnswer::Ok, {}, [&] { goodbyeClosedNs = clock.nsecsElapsed(); }});
         try {
@@ -83,6 +84,7 @@ bench::Timings endsOfGame(const testing::RecordFolder& records) {
 
 // Times the record's write and read-back and the end of game; exits 1 when a run reaches the limit.
 int main(int argc, char* argv[]) {
+    // cppcheck-suppress unreadVariable ; the application must live while main runs
     const auto app = bench::startApplication(argc, argv);
     const testing::RecordFolder records;
     BoardState startup;

@@ -13,6 +13,7 @@
 #include "sound/sound_paths.h"
 #include "timings.h"
 
+using namespace Qt::StringLiterals;
 using namespace brivadoro;
 
 namespace {
@@ -25,7 +26,7 @@ constexpr int kPauseMs = 5; // lets the audio thread pick each sound up before t
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1])
-                                    : QDir(QCoreApplication::applicationDirPath() + u"/.."_qs).absolutePath();
+                                    : QDir(QCoreApplication::applicationDirPath() + u"/.."_s).absolutePath();
     constexpr std::array kEffects{SoundEffect::Shot, SoundEffect::Explosion, SoundEffect::Laser};
     const SoundFinder builtEffects = [&folder](SoundEffect effect) { return soundPath(folder, effect); };
 
@@ -48,7 +49,7 @@ int main(int argc, char* argv[]) {
     closing.time([&] { player.reset(); });
 
     // Every file missing: each play looks for its file again.
-    MixerPlayer withoutFiles([&folder](SoundEffect /*effect*/) { return folder + u"/suoni/missing.wav"_qs; });
+    MixerPlayer withoutFiles([&folder](SoundEffect /*effect*/) { return folder + u"/suoni/missing.wav"_s; });
     withoutFiles.start();
     withoutFiles.waitUntilOpen();
     bench::Timings missing;

@@ -27,6 +27,7 @@ template <typename Handler> void timeHandler(const char* name, Game& game, Targe
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // cppcheck-suppress unreadVariable ; the application must live while main runs
     const auto app = bench::startApplication(argc, argv);
     testing::TestWorld world;
     Game game(world.services());

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iostream>
 #include <numbers>
+#include <numeric>
 #include <vector>
 
 namespace {
@@ -91,9 +92,8 @@ bool writeWave(const std::filesystem::path& path, Samples samples) {
     const std::size_t fade = std::min(samples.size(), std::size_t(kFadeSeconds * kRate));
     for (std::size_t i = 0; i < fade; ++i)
         samples[samples.size() - 1 - i] *= double(i) / double(fade);
-    double loudest = 0;
-    for (double s : samples)
-        loudest = std::max(loudest, std::fabs(s));
+    const auto louder = [](double most, double s) { return std::max(most, std::fabs(s)); };
+    const double loudest = std::accumulate(samples.begin(), samples.end(), 0.0, louder);
     const double gain = loudest > 0 ? kPeak * 32767 / loudest : 0;
 
     std::ofstream file(path, std::ios::binary);

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QSvgRenderer>
 
+// cppcheck-suppress constParameter ; main's argv is char*[] by the language
 int main(int argc, char* argv[]) {
     bool sizeRead = false;
     const int size = argc == 4 ? QString::fromLocal8Bit(argv[3]).toInt(&sizeRead) : 0;

@@ -5,6 +5,8 @@
 #include <QPixmap>
 #include <QSvgRenderer>
 
+using namespace Qt::StringLiterals;
+
 namespace brivadoro::BoardAssets {
 
 namespace {
@@ -30,27 +32,27 @@ QCursor pointer(const QString& resource, int hotX, int hotY) {
 } // namespace
 
 QIcon windowIcon() {
-    return QIcon(u":/brivadoro/brivadoro.svg"_qs);
+    return QIcon(u":/brivadoro/brivadoro.svg"_s);
 }
 
 QIcon exitPicture() {
-    return QIcon(u":/brivadoro/exit.svg"_qs);
+    return QIcon(u":/brivadoro/exit.svg"_s);
 }
 
 QIcon nextPicture() {
-    return QIcon(u":/brivadoro/next.svg"_qs);
+    return QIcon(u":/brivadoro/next.svg"_s);
 }
 
 QCursor gunSightPointer() {
-    return pointer(u":/brivadoro/gunsight.svg"_qs, 16, 16);
+    return pointer(u":/brivadoro/gunsight.svg"_s, 16, 16);
 }
 
 QCursor targetPointer() {
-    return pointer(u":/brivadoro/target-pointer.svg"_qs, 10, 10);
+    return pointer(u":/brivadoro/target-pointer.svg"_s, 10, 10);
 }
 
 QCursor standardIconPointer() {
-    return pointer(u":/brivadoro/icon-pointer.svg"_qs, 16, 16);
+    return pointer(u":/brivadoro/icon-pointer.svg"_s, 16, 16);
 }
 
 } // namespace brivadoro::BoardAssets

@@ -12,8 +12,11 @@ QColor toQColor(Colour colour);
 QString designText(std::string_view utf8);
 
 // A command button of the board. A graphical one paints its BackColor through the palette; writing
-// the colour it already has costs a comparison and nothing more.
+// the colour it already has costs a comparison and nothing more. Q_OBJECT, as the board looks its
+// buttons up by type.
 class BoardButton final : public QPushButton {
+    Q_OBJECT
+
 public:
     BoardButton(const ControlDesign& design, QWidget* parent);
 

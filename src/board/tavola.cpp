@@ -12,6 +12,8 @@
 #include "backdrop.h"
 #include "board_assets.h"
 
+using namespace Qt::StringLiterals;
+
 namespace brivadoro {
 
 namespace {
@@ -87,13 +89,13 @@ void BoardSurface::mouseMoveEvent(QMouseEvent* event) {
 }
 
 Tavola::Tavola(QWidget* parent) : QMainWindow(parent) {
-    setObjectName(u"Tavola"_qs);
+    setObjectName(u"Tavola"_s);
     setWindowTitle(designText(BoardDesign::kCaption));
     setWindowIcon(BoardAssets::windowIcon());
     setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     const BoardPointers pointers;
     surface_ = new BoardSurface(pointers.board, this);
-    surface_->setObjectName(u"inner"_qs);
+    surface_->setObjectName(u"inner"_s);
     setCentralWidget(surface_);
     connect(surface_, &BoardSurface::clicked, this, &Tavola::boardClicked);
 
@@ -101,9 +103,9 @@ Tavola::Tavola(QWidget* parent) : QMainWindow(parent) {
     createMenus();
 
     timer1_ = new BoardTimer(BoardDesign::kTimer1IntervalMs, Qt::PreciseTimer, this);
-    timer1_->setObjectName(u"Timer1"_qs);
+    timer1_->setObjectName(u"Timer1"_s);
     timer2_ = new BoardTimer(BoardDesign::kTimer2IntervalMs, Qt::CoarseTimer, this);
-    timer2_->setObjectName(u"Timer2"_qs);
+    timer2_->setObjectName(u"Timer2"_s);
     timer1_->setEnabled(BoardDesign::kTimer1Enabled);
     timer2_->setEnabled(BoardDesign::kTimer2Enabled);
 
@@ -165,8 +167,8 @@ void Tavola::arrangeButtons(const std::vector<BoardButton*>& buttons, const Boar
                     [this, index] { emit targetClicked(kAllTargets[index]); });
         }
     }
-    cmdExit_ = surface_->findChild<BoardButton*>(u"cmdExit"_qs);
-    cmdNext_ = surface_->findChild<BoardButton*>(u"cmdNext"_qs);
+    cmdExit_ = surface_->findChild<BoardButton*>(u"cmdExit"_s);
+    cmdNext_ = surface_->findChild<BoardButton*>(u"cmdNext"_s);
 
     // Buttons lie above every label; the start button, which lets its clicks through, below every
     // other button; the targets above them all. So what shows at a point takes the click there, and
@@ -224,9 +226,10 @@ void Tavola::drawBackdrop(int firstDigit, int secondDigit) {
         const BoardScale twips;
         BoardScale user;
         user.setUserDefined();
-        for (QPointF& position : positions_)
-            position = QPointF(user.fromPixelsX(twips.toPixelsX(float(position.x()))),
-                               user.fromPixelsY(twips.toPixelsY(float(position.y()))));
+        std::transform(positions_.begin(), positions_.end(), positions_.begin(), [&](QPointF position) {
+            return QPointF(user.fromPixelsX(twips.toPixelsX(float(position.x()))),
+                           user.fromPixelsY(twips.toPixelsY(float(position.y()))));
+        });
         scale_ = user;
     }
     paintBackdrop(surface_->backdrop(), firstDigit, secondDigit);

@@ -17,6 +17,8 @@
 #include "board/board_state.h"
 #include "record_text.h"
 
+using namespace Qt::StringLiterals;
+
 namespace brivadoro {
 
 namespace {
@@ -75,7 +77,7 @@ struct PairPaths {
 
 // The reason, followed by the system's own words for it.
 QString withDetail(QStringView reason, const QString& detail) {
-    return u"%1 (%2)"_qs.arg(reason, detail);
+    return u"%1 (%2)"_s.arg(reason, detail);
 }
 
 // The nearest existing ancestor of path when it is not a folder: what stops the folder's creation.
@@ -182,10 +184,10 @@ DiskSyncOverride::~DiskSyncOverride() {
 }
 
 RecordFileError::RecordFileError(const QString& path, const QString& reason)
-    : std::runtime_error(u"%1: %2"_qs.arg(path, reason).toStdString()), path_(path), reason_(reason) {}
+    : std::runtime_error(u"%1: %2"_s.arg(path, reason).toStdString()), path_(path), reason_(reason) {}
 
 QString RecordFileError::message(QStringView intro, QStringView outro) const {
-    return u"%1\n\nPercorso: %2\nMotivo: %3.\n\n%4"_qs.arg(intro, path_, reason_, outro);
+    return u"%1\n\nPercorso: %2\nMotivo: %3.\n\n%4"_s.arg(intro, path_, reason_, outro);
 }
 
 QString GetSystemDir() {

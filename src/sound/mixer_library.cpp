@@ -2,6 +2,8 @@
 
 #include <QLibrary>
 
+using namespace Qt::StringLiterals;
+
 namespace brivadoro {
 
 namespace {
@@ -18,8 +20,8 @@ template <typename Function> bool resolve(QLibrary& library, const char* name, F
 
 bool MixerLibrary::load() {
     // Loaded libraries stay loaded for the rest of the run; the QLibrary objects may go.
-    QLibrary sdl(u"SDL2-2.0"_qs, kSdlMajorVersion);
-    QLibrary mixer(u"SDL2_mixer-2.0"_qs, kSdlMajorVersion);
+    QLibrary sdl(u"SDL2-2.0"_s, kSdlMajorVersion);
+    QLibrary mixer(u"SDL2_mixer-2.0"_s, kSdlMajorVersion);
     const bool found =
         resolve(sdl, "SDL_SetHint", setHint) && resolve(sdl, "SDL_InitSubSystem", initSubSystem) &&
         resolve(sdl, "SDL_QuitSubSystem", quitSubSystem) && resolve(sdl, "SDL_TLSCleanup", cleanUpThread) &&
@@ -29,7 +31,7 @@ bool MixerLibrary::load() {
         resolve(mixer, "Mix_LoadWAV_RW", loadWav) && resolve(mixer, "Mix_FreeChunk", freeChunk) &&
         resolve(mixer, "Mix_PlayChannelTimed", playChannel) && resolve(mixer, "Mix_HaltChannel", haltChannel);
     if (found) {
-        QLibrary alsa(u"asound"_qs, kAlsaMajorVersion);
+        QLibrary alsa(u"asound"_s, kAlsaMajorVersion);
         resolve(alsa, "snd_lib_error_set_handler", setAlsaErrorHandler);
     }
     return found;

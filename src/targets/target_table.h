@@ -56,7 +56,8 @@ struct TargetRow {
     std::variant<HitRule, MissRule> shot;
     std::optional<RenumberRule> renumber;
     // The field that keeps the target's number between draws, if it has one.
-    Int16 BoardState::*number = nullptr;
+    using NumberField = Int16 BoardState::*;
+    NumberField number = nullptr;
 
     [[nodiscard]] constexpr bool right() const { return std::holds_alternative<HitRule>(shot); }
 };

@@ -11,6 +11,8 @@
 
 #include "toolkit/install_layout.h"
 
+using namespace Qt::StringLiterals;
+
 namespace brivadoro {
 
 namespace {
@@ -27,18 +29,18 @@ constexpr std::array<std::pair<const char16_t*, const char16_t*>, 4> kFontStandI
 } // namespace
 
 void configureApplication(QApplication& app) {
-    QApplication::setApplicationName(u"brivadoro"_qs);
+    QApplication::setApplicationName(u"brivadoro"_s);
     QApplication::setOrganizationName({});
     // Ties the window to the installed desktop entry, whose icon the desktop then shows.
     QApplication::setDesktopFileName(kDesktopFileId.toString());
-    QApplication::setStyle(QStyleFactory::create(u"Fusion"_qs));
+    QApplication::setStyle(QStyleFactory::create(u"Fusion"_s));
     // The game alone decides when the program ends; a new game hides its old board while the name
     // box of the next one is the only window.
     QApplication::setQuitOnLastWindowClosed(false);
     for (const auto& [face, standIn] : kFontStandIns)
         QFont::insertSubstitution(QString::fromUtf16(face), QString::fromUtf16(standIn));
     auto* translator = new QTranslator(&app);
-    if (translator->load(QLocale(QLocale::Italian), u"qtbase"_qs, u"_"_qs,
+    if (translator->load(QLocale(QLocale::Italian), u"qtbase"_s, u"_"_s,
                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(translator);
 }

@@ -9,6 +9,8 @@
 #include "toolkit/program_control.h"
 #include "toolkit/program_version.h"
 
+using namespace Qt::StringLiterals;
+
 namespace brivadoro {
 
 namespace {
@@ -52,7 +54,7 @@ bool isQtOption(const QString& name) {
 }
 
 QString dashed(const QString& name) {
-    return (name.size() == 1 ? u"-"_qs : u"--"_qs) + name;
+    return (name.size() == 1 ? u"-"_s : u"--"_s) + name;
 }
 
 QString helpText(const QList<QCommandLineOption>& options) {
@@ -63,11 +65,11 @@ QString helpText(const QList<QCommandLineOption>& options) {
         QStringList dashedNames;
         for (const QString& name : option.names())
             dashedNames << dashed(name);
-        names << dashedNames.join(u", "_qs);
+        names << dashedNames.join(u", "_s);
     }
     const qsizetype width = std::ranges::max(names, {}, &QString::size).size();
     for (qsizetype i = 0; i < options.size(); ++i)
-        lines << u"  "_qs + names[i].leftJustified(width + 2) + options[i].description();
+        lines << u"  "_s + names[i].leftJustified(width + 2) + options[i].description();
     lines << QString() << kQtOptionsNote.toString();
     return lines.join(u'\n') + u'\n';
 }
@@ -84,8 +86,8 @@ CommandLineAnswer refused(QStringView message, const QString& what) {
 } // namespace
 
 CommandLineAnswer readCommandLine(const QStringList& arguments, QtOptions qtOptions) {
-    const QCommandLineOption help({u"h"_qs, u"help"_qs}, kHelpDescription.toString());
-    const QCommandLineOption version({u"v"_qs, u"version"_qs}, kVersionDescription.toString());
+    const QCommandLineOption help({u"h"_s, u"help"_s}, kHelpDescription.toString());
+    const QCommandLineOption version({u"v"_s, u"version"_s}, kVersionDescription.toString());
     QCommandLineParser parser;
     // Qt's options are single words after one dash, as in -platform.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);

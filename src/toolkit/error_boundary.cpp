@@ -3,6 +3,8 @@
 #include "dialogs.h"
 #include "program_control.h"
 
+using namespace Qt::StringLiterals;
+
 namespace brivadoro {
 
 namespace {
@@ -11,7 +13,7 @@ constexpr QStringView kUnknownError = u"errore sconosciuto";
 } // namespace
 
 QString ErrorBoundary::reportText(const QString& what) {
-    return u"%1\n\n%2"_qs.arg(kReportIntro, what.isEmpty() ? kUnknownError : QStringView(what));
+    return u"%1\n\n%2"_s.arg(kReportIntro, what.isEmpty() ? kUnknownError : QStringView(what));
 }
 
 void ErrorBoundary::fail(const QString& what) noexcept {

@@ -8,6 +8,7 @@
 #include "support/loaded_game.h"
 #include "support/test_main.h"
 
+using namespace Qt::StringLiterals;
 using namespace brivadoro;
 using namespace brivadoro::testing;
 
@@ -140,13 +141,13 @@ void BoardTest::menuCarriesTheRulesAndTheNewGame() {
     QStringList bar;
     for (QAction* action : board.menuBar()->actions())
         bar << action->objectName();
-    QCOMPARE(bar, (QStringList{u"INFOMAZIONI"_qs, u"copy"_qs, u"Next"_qs, u"hf"_qs}));
-    QCOMPARE(board.findChild<QAction*>(u"Next"_qs)->text(), u"Nuovo gioco");
-    QCOMPARE(board.findChild<QAction*>(u"ok"_qs)->text(), u"Ogni errore  ti farà perdere 4 punti.");
-    QCOMPARE(board.findChild<QMenu*>(u"hf"_qs)->actions().size(), 4);
+    QCOMPARE(bar, (QStringList{u"INFOMAZIONI"_s, u"copy"_s, u"Next"_s, u"hf"_s}));
+    QCOMPARE(board.findChild<QAction*>(u"Next"_s)->text(), u"Nuovo gioco");
+    QCOMPARE(board.findChild<QAction*>(u"ok"_s)->text(), u"Ogni errore  ti farà perdere 4 punti.");
+    QCOMPARE(board.findChild<QMenu*>(u"hf"_s)->actions().size(), 4);
     QSignalSpy newGame(&board, &Tavola::newGameChosen);
-    board.findChild<QAction*>(u"Next"_qs)->trigger();
-    board.findChild<QAction*>(u"Ciao"_qs)->trigger();
+    board.findChild<QAction*>(u"Next"_s)->trigger();
+    board.findChild<QAction*>(u"Ciao"_s)->trigger();
     QCOMPARE(newGame.count(), 1);
 }
 
@@ -175,7 +176,7 @@ void BoardTest::buttonsLieAboveLabels() {
 
 void BoardTest::autoSizeLabelsFitTheirCaption() {
     Tavola board;
-    const QString longName = u"Massimiliano Bartolomeo"_qs;
+    const QString longName = u"Massimiliano Bartolomeo"_s;
     board.lblnome1().setCaption(longName);
     QVERIFY(board.lblnome1().width() >= board.lblnome1().fontMetrics().horizontalAdvance(longName));
     QCOMPARE(board.lblnome1().pos(), QPoint(128, 304));
@@ -245,7 +246,7 @@ void BoardTest::newQuestionMakesParicmd2CyanAgain() {
     Game game(world.services());
     game.Form_Load();
     game.board().target(TargetId::paricmd2).setBackColor(Colours::Red);
-    game.board().lblMessage().setCaption(u"vecchio"_qs);
+    game.board().lblMessage().setCaption(u"vecchio"_s);
     game.cmdNext_Click();
     QCOMPARE(game.board().target(TargetId::paricmd2).backColor(), Colours::Cyan);
     QCOMPARE(game.board().target(TargetId::paricmd2).palette().color(QPalette::Button), QColor(0, 255, 255));

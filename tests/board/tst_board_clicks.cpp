@@ -9,6 +9,7 @@
 #include "support/target_world.h"
 #include "toolkit/qt_dialogs.h"
 
+using namespace Qt::StringLiterals;
 using namespace brivadoro;
 using namespace brivadoro::testing;
 
@@ -76,27 +77,26 @@ void BoardClicksTest::clickGoesWhereThePlayerPoints_data() {
     QTest::addColumn<QString>("covered"); // the button paricmd1 lies over; empty: paricmd1 stays hidden
     QTest::addColumn<QString>("seen");    // the control shown on top there; "inner" for the backdrop
     QTest::addColumn<Outcome>("outcome");
-    QTest::newRow("shown right target")
-        << u"paricmd"_qs << true << QString() << u"paricmd"_qs << Outcome::Hit;
+    QTest::newRow("shown right target") << u"paricmd"_s << true << QString() << u"paricmd"_s << Outcome::Hit;
     QTest::newRow("shown wrong target")
-        << u"disparicmd"_qs << true << QString() << u"disparicmd"_qs << Outcome::Miss;
+        << u"disparicmd"_s << true << QString() << u"disparicmd"_s << Outcome::Miss;
     QTest::newRow("beside a shown target")
-        << u"beside paricmd"_qs << true << QString() << u"inner"_qs << Outcome::Launch;
-    QTest::newRow("hidden target") << u"paricmd"_qs << false << QString() << u"inner"_qs << Outcome::Launch;
+        << u"beside paricmd"_s << true << QString() << u"inner"_s << Outcome::Launch;
+    QTest::newRow("hidden target") << u"paricmd"_s << false << QString() << u"inner"_s << Outcome::Launch;
     QTest::newRow("greyed start button")
-        << u"cmdNext"_qs << true << QString() << u"cmdNext"_qs << Outcome::Launch;
+        << u"cmdNext"_s << true << QString() << u"cmdNext"_s << Outcome::Launch;
     QTest::newRow("target over the start button")
-        << u"paricmd1 & cmdNext"_qs << true << u"cmdNext"_qs << u"paricmd1"_qs << Outcome::Hit;
+        << u"paricmd1 & cmdNext"_s << true << u"cmdNext"_s << u"paricmd1"_s << Outcome::Hit;
     QTest::newRow("start button beside a target over it")
-        << u"beside paricmd1 & cmdNext"_qs << true << u"cmdNext"_qs << u"cmdNext"_qs << Outcome::Launch;
+        << u"beside paricmd1 & cmdNext"_s << true << u"cmdNext"_s << u"cmdNext"_s << Outcome::Launch;
     QTest::newRow("target over the exit button")
-        << u"paricmd1 & cmdExit"_qs << true << u"cmdExit"_qs << u"paricmd1"_qs << Outcome::Hit;
+        << u"paricmd1 & cmdExit"_s << true << u"cmdExit"_s << u"paricmd1"_s << Outcome::Hit;
     QTest::newRow("exit button beside a target over it")
-        << u"beside paricmd1 & cmdExit"_qs << true << u"cmdExit"_qs << u"cmdExit"_qs << Outcome::Exit;
+        << u"beside paricmd1 & cmdExit"_s << true << u"cmdExit"_s << u"cmdExit"_s << Outcome::Exit;
     QTest::newRow("where the start and exit buttons overlap")
-        << u"cmdNext & cmdExit"_qs << true << QString() << u"cmdExit"_qs << Outcome::Exit;
-    QTest::newRow("hidden label") << u"lblMessage"_qs << true << QString() << u"inner"_qs << Outcome::Launch;
-    QTest::newRow("visible label") << u"Label11"_qs << true << QString() << u"Label11"_qs << Outcome::Nothing;
+        << u"cmdNext & cmdExit"_s << true << QString() << u"cmdExit"_s << Outcome::Exit;
+    QTest::newRow("hidden label") << u"lblMessage"_s << true << QString() << u"inner"_s << Outcome::Launch;
+    QTest::newRow("visible label") << u"Label11"_s << true << QString() << u"Label11"_s << Outcome::Nothing;
 }
 
 void BoardClicksTest::clickGoesWhereThePlayerPoints() {
@@ -123,7 +123,7 @@ void BoardClicksTest::clickGoesWhereThePlayerPoints() {
     QCOMPARE(launched, outcome == Outcome::Launch);
     const bool sounded = outcome != Outcome::Nothing && outcome != Outcome::Exit;
     QCOMPARE(t.sound.played.size(), sounded ? 1U : 0U);
-    const QString score = outcome == Outcome::Hit ? u" 1"_qs : outcome == Outcome::Miss ? u"-4"_qs : u"0"_qs;
+    const QString score = outcome == Outcome::Hit ? u" 1"_s : outcome == Outcome::Miss ? u"-4"_s : u"0"_s;
     QCOMPARE(board.Punteggio().caption(), score);
     const bool boxShown = outcome == Outcome::Miss || outcome == Outcome::Exit;
     QCOMPARE(t.world.dialogs.shown.size(), boxShown ? 1U : 0U);
@@ -187,7 +187,7 @@ void BoardClicksTest::timersTickWhileTheWarningIsOpen() {
 
     QVERIFY(timer1AtOpen >= 0);
     QVERIFY(stayedRed);
-    QCOMPARE(board.Punteggio().caption(), u"-4"_qs);
+    QCOMPARE(board.Punteggio().caption(), u"-4"_s);
 }
 
 QTEST_MAIN(BoardClicksTest)

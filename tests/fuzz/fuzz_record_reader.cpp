@@ -10,6 +10,7 @@
 #include "records/record_files.h"
 #include "records/record_text.h"
 
+using namespace Qt::StringLiterals;
 using namespace brivadoro;
 using brivadoro::fuzzing::require;
 
@@ -62,7 +63,7 @@ void writeFile(const QString& path, const QByteArray& bytes) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray bytes = fileBytes(QByteArrayView(data, qsizetype(size)));
     const QString path =
-        QDir::temp().filePath(u"brivadoro-fuzz-%1.txt"_qs.arg(QCoreApplication::applicationPid()));
+        QDir::temp().filePath(u"brivadoro-fuzz-%1.txt"_s.arg(QCoreApplication::applicationPid()));
     writeFile(path, bytes);
     const QString text = Leggifiletxt(path);
 
@@ -89,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const QByteArray line = encodeRecordLine(text);
         if (line.size() <= kRecordReadLimit && !text.startsWith(QChar(0xFEFF))) {
             writeFile(path, line);
-            require(Leggifiletxt(path) == text + u"\r\n"_qs, "a written line is read back exactly");
+            require(Leggifiletxt(path) == text + u"\r\n"_s, "a written line is read back exactly");
         }
     }
     QFile::remove(path);

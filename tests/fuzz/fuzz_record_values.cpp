@@ -5,6 +5,7 @@
 #include "fuzz_check.h"
 #include "records/record_text.h"
 
+using namespace Qt::StringLiterals;
 using namespace brivadoro;
 using namespace brivadoro::fuzzing;
 
@@ -41,13 +42,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::optional<double> score = scoreValue(text);
     require(!score || std::isfinite(*score), "a score is finite or nothing");
-    require(scoreValue(u"  "_qs + text + u"\t"_qs) == score, "surrounding blanks change no score");
+    require(scoreValue(u"  "_s + text + u"\t"_s) == score, "surrounding blanks change no score");
 
     const int played = scoreFrom(bytes);
     for (const bool afterHit : {false, true}) {
         const QString label = playLabel(played, afterHit);
         require(scoreValue(label) == double(played), "a score label reads as its score");
-        require(recordValue(label + u"\r\n"_qs + text) == played, "a stored score reads as its score");
+        require(recordValue(label + u"\r\n"_s + text) == played, "a stored score reads as its score");
     }
     return 0;
 }

@@ -18,6 +18,7 @@
 #include "toolkit/qt_dialogs.h"
 #include "toolkit/random_source.h"
 
+using namespace Qt::StringLiterals;
 using namespace brivadoro;
 
 namespace {
@@ -51,8 +52,8 @@ int endDuringAWarning(QApplication& app) {
     const RecordsAtStartup records = openRecordFiles(game.state());
     game.Form_Load();
     game.board().lblpunti().setCaption(records.score);
-    game.board().Punteggio().setCaption(u" 15"_qs);
-    game.board().lblnome1().setCaption(u"Zoë"_qs);
+    game.board().Punteggio().setCaption(u" 15"_s);
+    game.board().lblnome1().setCaption(u"Zoë"_s);
     game.board().lblconto().setCaption(kClockAtZero.toString());
     game.board().Timer1().setInterval(kFastTickMs);
 

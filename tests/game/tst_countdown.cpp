@@ -5,6 +5,7 @@
 #include "support/doubles.h"
 #include "support/test_main.h"
 
+using namespace Qt::StringLiterals;
 using namespace brivadoro;
 using namespace brivadoro::testing;
 
@@ -19,7 +20,7 @@ struct CountingGame {
         game.Form_Load();
         game.board().Timer1().setEnabled(false);
         game.resetClock();
-        game.board().lblconto().setCaption(u"00:05:00"_qs);
+        game.board().lblconto().setCaption(u"00:05:00"_s);
         world.forget();
     }
 
@@ -57,12 +58,12 @@ void CountdownTest::resetClockStartsTimer1Afresh() {
 void CountdownTest::ticksCountDownTheDisplay_data() {
     QTest::addColumn<int>("ticks");
     QTest::addColumn<QString>("display");
-    QTest::newRow("tick 1") << 1 << u"00:04:59"_qs;
-    QTest::newRow("tick 60") << 60 << u"00:04:00"_qs;
-    QTest::newRow("tick 61") << 61 << u"00:03:59"_qs;
-    QTest::newRow("tick 240, 00:01:00") << 240 << u"00:01:00"_qs;
-    QTest::newRow("tick 241 follows 00:01:00") << 241 << u"00:00:59"_qs;
-    QTest::newRow("tick 300 shows zero without ending") << 300 << u"00:00:00"_qs;
+    QTest::newRow("tick 1") << 1 << u"00:04:59"_s;
+    QTest::newRow("tick 60") << 60 << u"00:04:00"_s;
+    QTest::newRow("tick 61") << 61 << u"00:03:59"_s;
+    QTest::newRow("tick 240, 00:01:00") << 240 << u"00:01:00"_s;
+    QTest::newRow("tick 241 follows 00:01:00") << 241 << u"00:00:59"_s;
+    QTest::newRow("tick 300 shows zero without ending") << 300 << u"00:00:00"_s;
 }
 
 void CountdownTest::ticksCountDownTheDisplay() {
@@ -81,7 +82,7 @@ void CountdownTest::tickAfterZeroEndsTheGame() {
     QVERIFY_THROWS_EXCEPTION(ProgramEnded, counting.tick(1));
     QCOMPARE(counting.world.program.endedWith, 0);
     QCOMPARE(counting.world.dialogs.shown.size(), 1u);
-    QCOMPARE(counting.world.dialogs.shown[0].text, u"              Ciao a presto."_qs);
+    QCOMPARE(counting.world.dialogs.shown[0].text, u"              Ciao a presto."_s);
     QCOMPARE(counting.game.state().secondsLeft, Int16(0));
 }
 
@@ -92,14 +93,14 @@ void CountdownTest::secondsBorrowFromAnHour() {
     state.clockMinutes = 0;
     state.clockSeconds = 0.0f;
     counting.tick(1);
-    QCOMPARE(counting.game.board().lblconto().caption(), u"00:59:59"_qs);
+    QCOMPARE(counting.game.board().lblconto().caption(), u"00:59:59"_s);
 }
 
 void CountdownTest::designCaptionWithDotsDoesNotEnd() {
     CountingGame counting;
-    counting.game.board().lblconto().setCaption(u"00.00.00"_qs);
+    counting.game.board().lblconto().setCaption(u"00.00.00"_s);
     counting.tick(1);
-    QCOMPARE(counting.game.board().lblconto().caption(), u"00:04:59"_qs);
+    QCOMPARE(counting.game.board().lblconto().caption(), u"00:04:59"_s);
     QVERIFY(counting.world.dialogs.shown.empty());
 }
 
@@ -109,7 +110,7 @@ void CountdownTest::timer1DrivesTheTick() {
     timer.setInterval(1);
     QTRY_VERIFY(counting.game.state().secondsLeft < Int16(300));
     timer.setEnabled(false);
-    QVERIFY(counting.game.board().lblconto().caption() != u"00:05:00"_qs);
+    QVERIFY(counting.game.board().lblconto().caption() != u"00:05:00"_s);
 }
 
 QTEST_MAIN(CountdownTest)

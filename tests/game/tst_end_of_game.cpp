@@ -4,6 +4,7 @@
 #include "ending_game.h"
 #include "support/test_main.h"
 
+using namespace Qt::StringLiterals;
 using namespace brivadoro;
 using namespace brivadoro::testing;
 
@@ -36,20 +37,20 @@ void EndOfGameTest::storesABeatenRecordAndCongratulatesExactlyThen_data() {
     QTest::addColumn<QString>("score");
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("stored");
-    QTest::newRow("first run, score 0") << QByteArray() << u"0"_qs << u"Anna"_qs << false;
-    QTest::newRow("first run, negative score") << QByteArray() << u"-4"_qs << u"Anna"_qs << false;
-    QTest::newRow("first run, score 1") << QByteArray() << u" 1"_qs << u"Anna"_qs << true;
-    QTest::newRow("equal") << QByteArray(" 12\r\n") << u" 12"_qs << u"Anna"_qs << false;
-    QTest::newRow("lower") << QByteArray(" 12\r\n") << u" 3"_qs << u"Anna"_qs << false;
-    QTest::newRow("higher") << QByteArray(" 12\r\n") << u" 15"_qs << u"Anna"_qs << true;
-    QTest::newRow("9 beaten by 10") << QByteArray(" 9\r\n") << u" 10"_qs << u"Anna"_qs << true;
-    QTest::newRow("12 beaten by 120") << QByteArray(" 12\r\n") << u" 120"_qs << u"Anna"_qs << true;
-    QTest::newRow("record stored after a miss") << QByteArray("12\r\n") << u" 15"_qs << u"Anna"_qs << true;
-    QTest::newRow("game ended on a miss") << QByteArray(" 12\r\n") << u"15"_qs << u"Anna"_qs << true;
-    QTest::newRow("empty name") << QByteArray(" 12\r\n") << u" 15"_qs << u""_qs << true;
-    QTest::newRow("name beyond an 8-bit code page") << QByteArray(" 1\r\n") << u" 2"_qs << u"Zoë"_qs << true;
-    QTest::newRow("score that is no number") << QByteArray() << u"abc"_qs << u"Anna"_qs << false;
-    QTest::newRow("garbage record") << QByteArray("\xFF\xFEzz") << u" 2"_qs << u"Anna"_qs << true;
+    QTest::newRow("first run, score 0") << QByteArray() << u"0"_s << u"Anna"_s << false;
+    QTest::newRow("first run, negative score") << QByteArray() << u"-4"_s << u"Anna"_s << false;
+    QTest::newRow("first run, score 1") << QByteArray() << u" 1"_s << u"Anna"_s << true;
+    QTest::newRow("equal") << QByteArray(" 12\r\n") << u" 12"_s << u"Anna"_s << false;
+    QTest::newRow("lower") << QByteArray(" 12\r\n") << u" 3"_s << u"Anna"_s << false;
+    QTest::newRow("higher") << QByteArray(" 12\r\n") << u" 15"_s << u"Anna"_s << true;
+    QTest::newRow("9 beaten by 10") << QByteArray(" 9\r\n") << u" 10"_s << u"Anna"_s << true;
+    QTest::newRow("12 beaten by 120") << QByteArray(" 12\r\n") << u" 120"_s << u"Anna"_s << true;
+    QTest::newRow("record stored after a miss") << QByteArray("12\r\n") << u" 15"_s << u"Anna"_s << true;
+    QTest::newRow("game ended on a miss") << QByteArray(" 12\r\n") << u"15"_s << u"Anna"_s << true;
+    QTest::newRow("empty name") << QByteArray(" 12\r\n") << u" 15"_s << u""_s << true;
+    QTest::newRow("name beyond an 8-bit code page") << QByteArray(" 1\r\n") << u" 2"_s << u"Zoë"_s << true;
+    QTest::newRow("score that is no number") << QByteArray() << u"abc"_s << u"Anna"_s << false;
+    QTest::newRow("garbage record") << QByteArray("\xFF\xFEzz") << u" 2"_s << u"Anna"_s << true;
 }
 
 void EndOfGameTest::storesABeatenRecordAndCongratulatesExactlyThen() {
@@ -65,11 +66,11 @@ void EndOfGameTest::storesABeatenRecordAndCongratulatesExactlyThen() {
                                        : QStringList({kGoodbye.toString()}));
     for (const ShownBox& box : ending.world.dialogs.shown) {
         QCOMPARE(box.style, MessageStyle::Ok);
-        QCOMPARE(box.title, u"Brivadoro"_qs);
+        QCOMPARE(box.title, u"Brivadoro"_s);
     }
-    QCOMPARE(ending.records.read(kScoreFileName), stored ? (score + u"\r\n"_qs).toUtf8() : storedScore);
+    QCOMPARE(ending.records.read(kScoreFileName), stored ? (score + u"\r\n"_s).toUtf8() : storedScore);
     QCOMPARE(ending.records.read(kNameFileName),
-             stored ? (name + u"\r\n"_qs).toUtf8() : kOldName.toByteArray());
+             stored ? (name + u"\r\n"_s).toUtf8() : kOldName.toByteArray());
 }
 
 void EndOfGameTest::recordStoredMeanwhileIsReplacedOnlyWhenBeaten_data() {
@@ -84,16 +85,16 @@ void EndOfGameTest::recordStoredMeanwhileIsReplacedOnlyWhenBeaten_data() {
     QTest::newRow("equal record")
         << QByteArray(" 15\r\n") << QByteArray("Carla\r\n") << false
         << u"Hai superato il record di inizio partita, ma nel frattempo Carla ha "
-           u"registrato un nuovo record, con un punteggio di 15: il record resta suo."_qs;
+           u"registrato un nuovo record, con un punteggio di 15: il record resta suo."_s;
     QTest::newRow("higher record")
         << QByteArray("120\r\n") << QByteArray(" Carla 2\r\n") << false
         << u"Hai superato il record di inizio partita, ma nel frattempo  Carla 2 ha "
-           u"registrato un nuovo record, con un punteggio di 120: il record resta suo."_qs;
+           u"registrato un nuovo record, con un punteggio di 120: il record resta suo."_s;
     QTest::newRow("higher record, no name")
         << QByteArray(" 20\r\n") << QByteArray("\r\n") << false
         << u"Hai superato il record di inizio partita, ma nel frattempo un "
            u"giocatore senza nome ha registrato un nuovo record, con un "
-           u"punteggio di 20: il record resta suo."_qs;
+           u"punteggio di 20: il record resta suo."_s;
 }
 
 // Two games under one login: the one that ends later stores its score only when it beats the record
@@ -103,7 +104,7 @@ void EndOfGameTest::recordStoredMeanwhileIsReplacedOnlyWhenBeaten() {
     QFETCH(QByteArray, meanwhileName);
     QFETCH(bool, stored);
     QFETCH(QString, told);
-    EndingGame ending(" 12\r\n", u" 15"_qs, u"Anna"_qs);
+    EndingGame ending(" 12\r\n", u" 15"_s, u"Anna"_s);
     ending.records.write(kScoreFileName, meanwhileScore);
     ending.records.write(kNameFileName, meanwhileName);
 
@@ -143,11 +144,11 @@ void EndOfGameTest::recordUnreadAtTheLatestStartUpIsNeverReplaced() {
         placeName(readable[start]);
         if (start > 0)
             world.dialogs.answer({MessageAnswer::Yes, {}, {}});
-        world.dialogs.answerText(u"Anna"_qs);
+        world.dialogs.answerText(u"Anna"_s);
         start == 0 ? game.start() : game.Next_Click();
     }
     placeName(true);
-    game.board().Punteggio().setCaption(u" 60"_qs);
+    game.board().Punteggio().setCaption(u" 60"_s);
     world.forget();
 
     QVERIFY_THROWS_EXCEPTION(ProgramEnded, game.cmdExit_Click());
@@ -161,7 +162,7 @@ void EndOfGameTest::recordUnreadAtTheLatestStartUpIsNeverReplaced() {
 }
 
 void EndOfGameTest::tickWhileTheGoodbyeIsOpenIsIgnored() {
-    EndingGame ending(" 12\r\n", u" 15"_qs, u"Anna"_qs);
+    EndingGame ending(" 12\r\n", u" 15"_s, u"Anna"_s);
     Game& game = ending.game;
     game.board().lblconto().setCaption(kClockAtZero.toString());
     const Int16 secondsLeft = game.state().secondsLeft;
@@ -178,20 +179,20 @@ void EndOfGameTest::tickWhileTheGoodbyeIsOpenIsIgnored() {
 }
 
 void EndOfGameTest::endInsideAMissWarningResumesNothing() {
-    EndingGame ending(" 12\r\n", u"8"_qs, u"Anna"_qs);
+    EndingGame ending(" 12\r\n", u"8"_s, u"Anna"_s);
     Game& game = ending.game;
     game.board().lblconto().setCaption(kClockAtZero.toString());
     bool resumed = false;
     // A miss handler: its warning is open when the clock's last tick ends the game.
     const auto missHandler = [&] {
-        ending.world.dialogs.messageBox(u"Hai sbagliato"_qs, MessageStyle::Ok, {});
+        ending.world.dialogs.messageBox(u"Hai sbagliato"_s, MessageStyle::Ok, {});
         resumed = true;
     };
     ending.world.dialogs.answer({MessageAnswer::Ok, {}, [&] { game.Timer1_Timer(); }});
 
     QVERIFY_THROWS_EXCEPTION(ProgramEnded, missHandler());
     QVERIFY(!resumed);
-    QCOMPARE(ending.boxTexts(), QStringList({u"Hai sbagliato"_qs, kGoodbye.toString()}));
+    QCOMPARE(ending.boxTexts(), QStringList({u"Hai sbagliato"_s, kGoodbye.toString()}));
 }
 
 void EndOfGameTest::exitButtonReachesTheEndThroughTheBoard() {

@@ -9,6 +9,7 @@
 #include "support/file_permissions.h"
 #include "support/test_main.h"
 
+using namespace Qt::StringLiterals;
 using namespace brivadoro;
 using namespace brivadoro::testing;
 
@@ -58,7 +59,7 @@ void FailedRecordWriteTest::failedWriteShowsOneMessageAndStillEndsNormally_data(
 
 void FailedRecordWriteTest::failedWriteShowsOneMessageAndStillEndsNormally() {
     QFETCH(WriteFailure, failure);
-    EndingGame ending(" 12\r\n", u" 15"_qs, u"Anna"_qs);
+    EndingGame ending(" 12\r\n", u" 15"_s, u"Anna"_s);
     RecordFolder& records = ending.records;
     const QByteArray oldName = records.read(kNameFileName);
     QString told = records.path(kScoreFileName);
@@ -76,7 +77,7 @@ void FailedRecordWriteTest::failedWriteShowsOneMessageAndStillEndsNormally() {
         break;
     case WriteFailure::NoFolder:
         ending.game.state().windowsDir.clear(); // as start-up leaves it when the system names none
-        told = u"(cartella sconosciuta)"_qs;
+        told = u"(cartella sconosciuta)"_s;
         break;
     case WriteFailure::LockHeld:
         otherGame.emplace(records.folder());

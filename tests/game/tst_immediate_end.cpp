@@ -5,6 +5,7 @@
 #include "support/record_folder.h"
 #include "support/test_main.h"
 
+using namespace Qt::StringLiterals;
 using namespace brivadoro;
 using brivadoro::testing::RecordFolder;
 
@@ -21,9 +22,9 @@ void ImmediateEndTest::realEndStopsEveryInterruptedHandlerWithStatus0() {
     records.write(kScoreFileName, " 12\r\n");
     QProcess helper;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(u"QT_QPA_PLATFORM"_qs, u"offscreen"_qs);
+    environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
     helper.setProcessEnvironment(environment);
-    helper.start(QCoreApplication::applicationDirPath() + u"/end_of_game_helper"_qs);
+    helper.start(QCoreApplication::applicationDirPath() + u"/end_of_game_helper"_s);
     QVERIFY2(helper.waitForFinished(30'000), qPrintable(helper.errorString()));
 
     const QByteArray output = helper.readAllStandardOutput();

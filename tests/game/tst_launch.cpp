@@ -4,6 +4,7 @@
 
 #include "support/target_world.h"
 
+using namespace Qt::StringLiterals;
 using namespace brivadoro;
 using namespace brivadoro::testing;
 using Kind = ScriptedRandom::Event::Kind;
@@ -39,7 +40,7 @@ private slots:
 void LaunchTest::launchRunsItsStepsInOrder() {
     TargetWorld t;
     t.board().drawBackdrop(1, 0);
-    t.board().lblMessage().setCaption(u"x"_qs);
+    t.board().lblMessage().setCaption(u"x"_s);
     t.board().target(TargetId::paricmd2).setBackColor(Colours::Red);
     const Int16 digit1 = t.state().digit1;
     const Int16 digit2 = t.state().digit2;
@@ -47,8 +48,8 @@ void LaunchTest::launchRunsItsStepsInOrder() {
     bool soundChecked = false;
     t.sound.onPlay = [&](SoundEffect) {
         QCOMPARE(t.board().lblMessage().caption(), QString());
-        QCOMPARE(t.board().lblNum1().caption(), u"3"_qs);
-        QCOMPARE(t.board().lblNum2().caption(), u"7"_qs);
+        QCOMPARE(t.board().lblNum1().caption(), u"3"_s);
+        QCOMPARE(t.board().lblNum2().caption(), u"7"_s);
         QCOMPARE(backdropAt(t, 0, 0), QColor(20, 0, 0));
         QVERIFY(!t.board().Timer2().isActive());
         QCOMPARE(t.world.random.events.size(), 4U);

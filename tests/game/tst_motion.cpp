@@ -8,6 +8,7 @@
 
 #include "support/target_world.h"
 
+using namespace Qt::StringLiterals;
 using namespace brivadoro;
 using namespace brivadoro::testing;
 using Kind = ScriptedRandom::Event::Kind;
@@ -91,7 +92,7 @@ void prepareBoard(TargetWorld& t, bool shownBefore) {
     for (TargetId id : kAllTargets) {
         t.board().setTargetLeft(id, kSentinelLeft);
         t.board().setTargetTop(id, kSentinelTop);
-        t.board().target(id).setCaption(u"X"_qs);
+        t.board().target(id).setCaption(u"X"_s);
         t.board().target(id).setVisible(shownBefore);
     }
     t.state().disparicmdNumber = renumberingOf(TargetId::disparicmd).numberBefore;
@@ -109,7 +110,7 @@ struct Expectation {
 Expectation expectationOf(const MoveRule& rule, int move, Draws draws) {
     Expectation expected;
     expected.places.fill(QPointF(kSentinelLeft, kSentinelTop));
-    expected.captions.fill(u"X"_qs);
+    expected.captions.fill(u"X"_s);
     expected.events = {{Kind::ReseedFromClock, 0}, {Kind::Draw, moveDraw(draws, move)}};
     const QStringList steps = QString::fromLatin1(rule.draws).split(u' ');
     for (int i = 0; i < steps.size(); ++i) {
@@ -205,7 +206,7 @@ void MotionTest::ticksKeepToTheRules() {
     for (int tick = 0; tick < kTicks; ++tick) {
         const float disparicmd2Left = t.board().targetLeft(TargetId::disparicmd2);
         for (const Renumbering& renumbering : kRenumberings)
-            t.board().target(renumbering.target).setCaption(u"X"_qs);
+            t.board().target(renumbering.target).setCaption(u"X"_s);
         t.world.random.events.clear();
 
         t.game.Timer2_Timer();

@@ -7,6 +7,7 @@
 
 #include "support/target_world.h"
 
+using namespace Qt::StringLiterals;
 using namespace brivadoro;
 using namespace brivadoro::testing;
 
@@ -123,7 +124,7 @@ void PlayInvariantsTest::rulesHoldOverLongPlay() {
         const int score = hits - 4 * misses;
         const QString label = last == Event::Hit    ? u' ' + QString::number(score)
                               : last == Event::Miss ? QString::number(score)
-                                                    : u"0"_qs;
+                                                    : u"0"_s;
         QCOMPARE(board.Punteggio().caption(), label);
     }
     QVERIFY(hits > 100 && misses > 100);

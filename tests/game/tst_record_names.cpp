@@ -7,6 +7,7 @@
 #include "support/record_folder.h"
 #include "support/test_main.h"
 
+using namespace Qt::StringLiterals;
 using namespace brivadoro;
 using namespace brivadoro::testing;
 
@@ -31,7 +32,7 @@ void RecordNamesTest::typedNameIsStoredAndShownBackAsTyped() {
         game.start();
         QVERIFY(world.dialogs.shown.at(1).text.startsWith(u' ' + name));
         QCOMPARE(game.board().lblnome1().caption(), name);
-        game.board().Punteggio().setCaption(u" 3"_qs);
+        game.board().Punteggio().setCaption(u" 3"_s);
         QVERIFY_THROWS_EXCEPTION(ProgramEnded, game.cmdExit_Click());
         QCOMPARE(world.program.endedWith, 0);
     }
@@ -41,15 +42,15 @@ void RecordNamesTest::typedNameIsStoredAndShownBackAsTyped() {
     Game game(next.services());
     game.start();
     QCOMPARE(next.dialogs.shown.size(), 2u); // the name box and the greeting, no message
-    QCOMPARE(game.board().lblnome().caption(), name + u"\r\n"_qs);
-    QCOMPARE(game.board().lblpunti().caption(), u" 3\r\n"_qs);
+    QCOMPARE(game.board().lblnome().caption(), name + u"\r\n"_s);
+    QCOMPARE(game.board().lblpunti().caption(), u" 3\r\n"_s);
 }
 
 void RecordNamesTest::recordLabelsShowRichTextAsTyped_data() {
     QTest::addColumn<QString>("label");
-    QTest::newRow("record holder") << u"lblnome"_qs;
-    QTest::newRow("record score") << u"lblpunti"_qs;
-    QTest::newRow("player") << u"lblnome1"_qs;
+    QTest::newRow("record holder") << u"lblnome"_s;
+    QTest::newRow("record score") << u"lblpunti"_s;
+    QTest::newRow("player") << u"lblnome1"_s;
 }
 
 void RecordNamesTest::recordLabelsShowRichTextAsTyped() {
@@ -58,7 +59,7 @@ void RecordNamesTest::recordLabelsShowRichTextAsTyped() {
     Game game(world.services());
     game.Form_Load();
     BoardLabel& shown = game.board().label(label);
-    shown.setCaption(u"<b>Anna</b><img src=x>"_qs);
+    shown.setCaption(u"<b>Anna</b><img src=x>"_s);
     QCOMPARE(shown.textFormat(), Qt::PlainText);
 }
 

@@ -10,6 +10,7 @@
 #include "support/record_folder.h"
 #include "support/test_main.h"
 
+using namespace Qt::StringLiterals;
 using namespace brivadoro;
 using namespace brivadoro::testing;
 
@@ -25,6 +26,7 @@ bool isRight(TargetId id) {
 // target, mostly a right one, and the clock's tick.
 // Drawing from the engine changes it, whatever cppcheck infers.
 // cppcheck-suppress constParameter
+// cppcheck-suppress constParameterReference
 void playOneSecond(Game& game, std::mt19937& dice) {
     game.Timer2_Timer();
     std::vector<TargetId> shown;
@@ -54,7 +56,7 @@ void ScriptedGameTest::wholeGameEndsByTheClockAndLeavesNothingBehind() {
     const RecordFolder records;
     {
         TestWorld world;
-        world.dialogs.answerText(u"Anna"_qs);
+        world.dialogs.answerText(u"Anna"_s);
         Game game(world.services());
         game.start();
         emit game.board().boardClicked();
@@ -63,7 +65,7 @@ void ScriptedGameTest::wholeGameEndsByTheClockAndLeavesNothingBehind() {
             playOneSecond(game, dice);
 
         world.dialogs.answer({MessageAnswer::Yes, {}, {}});
-        world.dialogs.answerText(u"Bea"_qs);
+        world.dialogs.answerText(u"Bea"_s);
         emit game.board().newGameChosen();
         QTest::qWait(1); // the event loop deletes the old board, as the game's own loop does
         QCOMPARE(game.board().lblconto().caption(), u"00:05:00");
@@ -76,7 +78,7 @@ void ScriptedGameTest::wholeGameEndsByTheClockAndLeavesNothingBehind() {
         QVERIFY2(score.toInt() > 0, qPrintable(score));
         QVERIFY_THROWS_EXCEPTION(ProgramEnded, game.Timer1_Timer());
         QCOMPARE(world.program.endedWith, 0);
-        QCOMPARE(records.read(kScoreFileName), (score + u"\r\n"_qs).toUtf8());
+        QCOMPARE(records.read(kScoreFileName), (score + u"\r\n"_s).toUtf8());
         QCOMPARE(records.read(kNameFileName), QByteArray("Bea\r\n"));
     }
     // Qt keeps every window in a list of its own, out of LeakSanitizer's sight: none may be left.

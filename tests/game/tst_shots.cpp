@@ -4,6 +4,7 @@
 
 #include "support/target_world.h"
 
+using namespace Qt::StringLiterals;
 using namespace brivadoro;
 using namespace brivadoro::testing;
 using Kind = ScriptedRandom::Event::Kind;
@@ -24,7 +25,7 @@ std::vector<ScriptedRandom::Event> renumberingEvents(const TargetWorld& t) {
 void prepareTarget(TargetWorld& t, TargetId id, const QString& caption) {
     t.board().target(id).setCaption(caption);
     t.board().target(id).setVisible(true);
-    t.board().lblMessage().setCaption(u"x"_qs);
+    t.board().lblMessage().setCaption(u"x"_s);
 }
 
 } // namespace
@@ -49,13 +50,13 @@ void ShotsTest::hitRunsItsCourse_data() {
     QTest::addColumn<TargetId>("target");
     QTest::addColumn<float>("draw");
     QTest::addColumn<QString>("number");
-    QTest::newRow("paricmd, draw 0") << TargetId::paricmd << 0.0F << u"4"_qs;
-    QTest::newRow("paricmd, draw 0.5") << TargetId::paricmd << 0.5F << u"204"_qs;
-    QTest::newRow("paricmd, largest draw") << TargetId::paricmd << kTopDraw << u"400"_qs;
-    QTest::newRow("paricmd1, draw 0") << TargetId::paricmd1 << 0.0F << u"8"_qs;
-    QTest::newRow("paricmd1, largest draw") << TargetId::paricmd1 << kTopDraw << u"404"_qs;
-    QTest::newRow("paricmd2, draw 0") << TargetId::paricmd2 << 0.0F << u"4"_qs;
-    QTest::newRow("paricmd2, largest draw") << TargetId::paricmd2 << kTopDraw << u"160"_qs;
+    QTest::newRow("paricmd, draw 0") << TargetId::paricmd << 0.0F << u"4"_s;
+    QTest::newRow("paricmd, draw 0.5") << TargetId::paricmd << 0.5F << u"204"_s;
+    QTest::newRow("paricmd, largest draw") << TargetId::paricmd << kTopDraw << u"400"_s;
+    QTest::newRow("paricmd1, draw 0") << TargetId::paricmd1 << 0.0F << u"8"_s;
+    QTest::newRow("paricmd1, largest draw") << TargetId::paricmd1 << kTopDraw << u"404"_s;
+    QTest::newRow("paricmd2, draw 0") << TargetId::paricmd2 << 0.0F << u"4"_s;
+    QTest::newRow("paricmd2, largest draw") << TargetId::paricmd2 << kTopDraw << u"160"_s;
 }
 
 void ShotsTest::hitRunsItsCourse() {
@@ -63,7 +64,7 @@ void ShotsTest::hitRunsItsCourse() {
     QFETCH(float, draw);
     QFETCH(QString, number);
     TargetWorld t;
-    prepareTarget(t, target, u"12"_qs);
+    prepareTarget(t, target, u"12"_s);
     t.world.random.script({draw});
     BoardButton& button = t.board().target(target);
     bool soundChecked = false;
@@ -71,7 +72,7 @@ void ShotsTest::hitRunsItsCourse() {
         QCOMPARE(t.state().flashCount.value(), 20001);
         QCOMPARE(button.backColor(), Colours::Green);
         QCOMPARE(t.state().score.value(), 1);
-        QCOMPARE(t.board().Punteggio().caption(), u"0"_qs);
+        QCOMPARE(t.board().Punteggio().caption(), u"0"_s);
         soundChecked = true;
     };
 
@@ -80,7 +81,7 @@ void ShotsTest::hitRunsItsCourse() {
     QVERIFY(soundChecked);
     QCOMPARE(t.sound.played, std::vector{SoundEffect::Shot});
     QCOMPARE(t.state().flashCount.value(), 20001);
-    QCOMPARE(t.board().Punteggio().caption(), u" 1"_qs);
+    QCOMPARE(t.board().Punteggio().caption(), u" 1"_s);
     QCOMPARE(button.backColor(), Colours::Cyan);
     QVERIFY(button.isHidden());
     QCOMPARE(button.caption(), number);
@@ -98,20 +99,19 @@ void ShotsTest::missRunsItsCourse_data() {
     QTest::addColumn<float>("draw");
     QTest::addColumn<QString>("warning");
     QTest::addColumn<QString>("number");
-    QTest::newRow("disparicmd, draw 0") << TargetId::disparicmd << u"38"_qs << 0.0F
-                                        << u"Attenzione!  38non è  un numero divisibile per 4"_qs << u"2"_qs;
+    QTest::newRow("disparicmd, draw 0") << TargetId::disparicmd << u"38"_s << 0.0F
+                                        << u"Attenzione!  38non è  un numero divisibile per 4"_s << u"2"_s;
     QTest::newRow("disparicmd, largest draw")
-        << TargetId::disparicmd << u"3601"_qs << kTopDraw
-        << u"Attenzione!  3601non è  un numero divisibile per 4"_qs << u"41"_qs;
-    QTest::newRow("disparicmd1") << TargetId::disparicmd1 << u"21"_qs << 0.5F
-                                 << u"Attenzione! Hai sbagliato:  21 non è  un numero divisibile per 4"_qs
-                                 << u"1601"_qs;
-    QTest::newRow("disparicmd2, draw 0")
-        << TargetId::disparicmd2 << u"38"_qs << 0.0F
-        << u"Attenzione!  38 non è  un numero divisibile per 4"_qs << u"1"_qs;
+        << TargetId::disparicmd << u"3601"_s << kTopDraw
+        << u"Attenzione!  3601non è  un numero divisibile per 4"_s << u"41"_s;
+    QTest::newRow("disparicmd1") << TargetId::disparicmd1 << u"21"_s << 0.5F
+                                 << u"Attenzione! Hai sbagliato:  21 non è  un numero divisibile per 4"_s
+                                 << u"1601"_s;
+    QTest::newRow("disparicmd2, draw 0") << TargetId::disparicmd2 << u"38"_s << 0.0F
+                                         << u"Attenzione!  38 non è  un numero divisibile per 4"_s << u"1"_s;
     QTest::newRow("disparicmd2, largest draw")
-        << TargetId::disparicmd2 << u"38"_qs << kTopDraw
-        << u"Attenzione!  38 non è  un numero divisibile per 4"_qs << u"299"_qs;
+        << TargetId::disparicmd2 << u"38"_s << kTopDraw
+        << u"Attenzione!  38 non è  un numero divisibile per 4"_s << u"299"_s;
 }
 
 void ShotsTest::missRunsItsCourse() {
@@ -134,7 +134,7 @@ void ShotsTest::missRunsItsCourse() {
     t.world.dialogs.answer({MessageAnswer::Ok, {}, [&] {
                                 QCOMPARE(t.sound.played, std::vector{SoundEffect::Explosion});
                                 QCOMPARE(button.backColor(), Colours::Red);
-                                QCOMPARE(t.board().Punteggio().caption(), u"0"_qs);
+                                QCOMPARE(t.board().Punteggio().caption(), u"0"_s);
                                 QVERIFY(!button.isHidden());
                                 boxChecked = true;
                             }});
@@ -145,10 +145,10 @@ void ShotsTest::missRunsItsCourse() {
     QCOMPARE(t.world.dialogs.shown.size(), 1U);
     QCOMPARE(t.world.dialogs.shown[0].text, warning);
     QCOMPARE(t.world.dialogs.shown[0].style, MessageStyle::Ok);
-    QCOMPARE(t.world.dialogs.shown[0].title, u"Brivadoro"_qs);
+    QCOMPARE(t.world.dialogs.shown[0].title, u"Brivadoro"_s);
     QCOMPARE(t.state().flashCount.value(), 10001);
     QCOMPARE(t.state().score.value(), -4);
-    QCOMPARE(t.board().Punteggio().caption(), u"-4"_qs);
+    QCOMPARE(t.board().Punteggio().caption(), u"-4"_s);
     QVERIFY(button.isHidden());
     QCOMPARE(button.caption(), number);
     QCOMPARE(button.backColor(), Colours::Cyan);
@@ -161,12 +161,12 @@ void ShotsTest::missRunsItsCourse() {
 void ShotsTest::scoreLabelFollowsTheLastEvent_data() {
     QTest::addColumn<QString>("clicks");
     QTest::addColumn<QStringList>("labels");
-    QTest::newRow("hit") << u"H"_qs << QStringList{u" 1"_qs};
-    QTest::newRow("miss") << u"M"_qs << QStringList{u"-4"_qs};
-    QTest::newRow("hit, miss") << u"HM"_qs << QStringList{u" 1"_qs, u"-3"_qs};
-    QTest::newRow("miss, hit") << u"MH"_qs << QStringList{u"-4"_qs, u" -3"_qs};
-    QTest::newRow("miss, 4 hits") << u"MHHHH"_qs
-                                  << QStringList{u"-4"_qs, u" -3"_qs, u" -2"_qs, u" -1"_qs, u" 0"_qs};
+    QTest::newRow("hit") << u"H"_s << QStringList{u" 1"_s};
+    QTest::newRow("miss") << u"M"_s << QStringList{u"-4"_s};
+    QTest::newRow("hit, miss") << u"HM"_s << QStringList{u" 1"_s, u"-3"_s};
+    QTest::newRow("miss, hit") << u"MH"_s << QStringList{u"-4"_s, u" -3"_s};
+    QTest::newRow("miss, 4 hits") << u"MHHHH"_s
+                                  << QStringList{u"-4"_s, u" -3"_s, u" -2"_s, u" -1"_s, u" 0"_s};
 }
 
 void ShotsTest::scoreLabelFollowsTheLastEvent() {
@@ -185,26 +185,26 @@ void ShotsTest::scoreLabelFollowsTheLastEvent() {
 // red with the old score shown, and the miss then reseeds from the number the tick just drew.
 void ShotsTest::timerTickWhileWarningIsOpen() {
     TargetWorld t;
-    prepareTarget(t, TargetId::disparicmd2, u"38"_qs);
+    prepareTarget(t, TargetId::disparicmd2, u"38"_s);
     t.state().disparicmd2Number = 38;
     t.game.Form_Click();
     int drawnByTick = 0;
-    t.world.dialogs.answer(
-        {MessageAnswer::Ok, {}, [&] {
-             t.world.random.script({float(5.5 / 6), 0.1F, 0.2F, 0.3F, 0.4F, 0.5F, 0.6F, 0.7F});
-             t.game.Timer2_Timer();
-             drawnByTick = t.caption(TargetId::disparicmd2).toInt();
-             QCOMPARE(t.board().target(TargetId::disparicmd2).backColor(), Colours::Red);
-             QCOMPARE(t.board().Punteggio().caption(), u"0"_qs);
-             QVERIFY(t.board().Timer2().isActive());
-             QVERIFY(t.board().Timer1().isActive());
-         }});
+    const auto tickWhileOpen = [&] {
+        t.world.random.script({float(5.5 / 6), 0.1F, 0.2F, 0.3F, 0.4F, 0.5F, 0.6F, 0.7F});
+        t.game.Timer2_Timer();
+        drawnByTick = t.caption(TargetId::disparicmd2).toInt();
+        QCOMPARE(t.board().target(TargetId::disparicmd2).backColor(), Colours::Red);
+        QCOMPARE(t.board().Punteggio().caption(), u"0"_s);
+        QVERIFY(t.board().Timer2().isActive());
+        QVERIFY(t.board().Timer1().isActive());
+    };
+    t.world.dialogs.answer({MessageAnswer::Ok, {}, tickWhileOpen});
     t.world.random.events.clear();
 
     t.game.disparicmd2_Click();
 
     QCOMPARE(t.world.random.reseeds(), (std::vector<double>{38.0, double(drawnByTick)}));
-    QCOMPARE(t.board().Punteggio().caption(), u"-4"_qs);
+    QCOMPARE(t.board().Punteggio().caption(), u"-4"_s);
     QVERIFY(t.board().target(TargetId::disparicmd2).isHidden());
     QCOMPARE(t.board().target(TargetId::disparicmd2).backColor(), Colours::Cyan);
 }

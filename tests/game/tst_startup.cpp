@@ -6,6 +6,7 @@
 #include "support/record_folder.h"
 #include "support/test_main.h"
 
+using namespace Qt::StringLiterals;
 using namespace brivadoro;
 using namespace brivadoro::testing;
 
@@ -44,7 +45,7 @@ private slots:
 void StartUpTest::startUpAsksGreetsAndPreparesAGame() {
     RecordFolder records;
     TestWorld world;
-    world.dialogs.answerText(u"  <b>Anna</b> "_qs);
+    world.dialogs.answerText(u"  <b>Anna</b> "_s);
     Game game(world.services());
     game.start();
 
@@ -53,7 +54,7 @@ void StartUpTest::startUpAsksGreetsAndPreparesAGame() {
     QCOMPARE(shown[0].kind, ShownBox::Kind::Input);
     QCOMPARE(shown[0].text, u"Come ti chiami?");
     QCOMPARE(shown[0].title, u"Brivadoro");
-    QCOMPARE(shown[1].text, u"   <b>Anna</b> "_qs + kGreetingEnd.toString());
+    QCOMPARE(shown[1].text, u"   <b>Anna</b> "_s + kGreetingEnd.toString());
     QCOMPARE(shown[1].style, MessageStyle::Ok);
 
     Tavola& board = game.board();
@@ -109,12 +110,12 @@ void StartUpTest::storedRecordIsShownAsRead() {
 
 void StartUpTest::unusableRecordFolderIsToldAndTheGameGoesOn() {
     RecordFolder records;
-    QFile blocker(records.home() + u"/brivadoro"_qs); // a file where the folder should be
+    QFile blocker(records.home() + u"/brivadoro"_s); // a file where the folder should be
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     TestWorld world;
     Game game(world.services());
-    world.dialogs.answerText(u"Anna"_qs);
+    world.dialogs.answerText(u"Anna"_s);
     world.dialogs.answer({});
     // Nothing may tick while the message is open: the board is not shown yet.
     std::optional<bool> clockRanWhileOpen;
@@ -163,13 +164,13 @@ void StartUpTest::answeringYesStartsAfreshButKeepsTheBoardState() {
     QPointer<Tavola> old = &game.board();
     game.Form_Click();
     game.state().score = 50;
-    old->Punteggio().setCaption(u" 50"_qs);
+    old->Punteggio().setCaption(u" 50"_s);
     game.state().paricmd2Number = 88;
     game.state().disparicmd2Number = 77;
     world.forget();
 
     world.dialogs.answer({MessageAnswer::Yes, {}, {}});
-    world.dialogs.answerText(u"Bruno"_qs);
+    world.dialogs.answerText(u"Bruno"_s);
     game.Next_Click();
 
     QCOMPARE(world.dialogs.shown.at(1).text, u"Come ti chiami?");
@@ -195,10 +196,10 @@ void StartUpTest::minimisingSetsTheTitleAndRestoringKeepsIt() {
     game.start();
     Tavola& board = game.board();
     const QString score = board.Punteggio().caption();
-    board.setWindowTitle(u"altro"_qs);
+    board.setWindowTitle(u"altro"_s);
     board.showMinimized();
     QCOMPARE(board.windowTitle(), u"Brivadoro");
-    board.setWindowTitle(u"altro"_qs);
+    board.setWindowTitle(u"altro"_s);
     board.showNormal();
     board.activateWindow();
     QCOMPARE(board.windowTitle(), u"altro");
@@ -212,7 +213,7 @@ void StartUpTest::closeBoxEndsAtOnceWritingNothing() {
     world.program.throws = false;
     Game game(world.services());
     game.start();
-    game.board().Punteggio().setCaption(u" 9"_qs);
+    game.board().Punteggio().setCaption(u" 9"_s);
     world.forget();
     game.board().close();
     QCOMPARE(world.program.endedWith, std::optional<int>(0));

@@ -8,6 +8,7 @@
 #include "support/record_folder.h"
 #include "support/test_main.h"
 
+using namespace Qt::StringLiterals;
 using namespace brivadoro;
 using brivadoro::testing::RecordFolder;
 
@@ -29,9 +30,9 @@ class Player {
 public:
     Player(const QString& name, const QString& score) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"QT_QPA_PLATFORM"_qs, u"offscreen"_qs);
+        environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
         process_.setProcessEnvironment(environment);
-        process_.start(QCoreApplication::applicationDirPath() + u"/end_of_game_helper"_qs, {name, score});
+        process_.start(QCoreApplication::applicationDirPath() + u"/end_of_game_helper"_s, {name, score});
     }
     Player(const Player&) = delete;
     Player& operator=(const Player&) = delete;
@@ -147,8 +148,8 @@ void TwoGamesTest::higherRecordAlwaysSurvives_data() {
 void TwoGamesTest::higherRecordAlwaysSurvives() {
     QFETCH(Order, order);
     const RecordFolder records;
-    Player anna(u"Anna"_qs, u" 30"_qs);
-    Player bruno(u"Bruno"_qs, u" 20"_qs);
+    Player anna(u"Anna"_s, u" 30"_s);
+    Player bruno(u"Bruno"_s, u" 20"_s);
     int brunoFirstCount = 0;
     qint64 longestEndMs = 0;
     for (int round = 0; round < kRounds; ++round) {

@@ -12,6 +12,7 @@
 #include "support/record_folder.h"
 #include "support/test_main.h"
 
+using namespace Qt::StringLiterals;
 using namespace brivadoro;
 using namespace brivadoro::testing;
 
@@ -51,7 +52,7 @@ void RecordKillTest::killWhileWritingLeavesAWholePair() {
     const QStringList pairOnly{kScoreFileName.toString(), kNameFileName.toString()};
     BoardState state;
     QCOMPARE(openRecordFiles(state).error, QString());
-    const QString helper = QCoreApplication::applicationDirPath() + u"/record_writer_helper"_qs;
+    const QString helper = QCoreApplication::applicationDirPath() + u"/record_writer_helper"_s;
     QRandomGenerator dice(20240611);
     qsizetype stored = 0;
     int unchanged = 0;
@@ -80,7 +81,7 @@ void RecordKillTest::killWhileWritingLeavesAWholePair() {
         const qsizetype name = recordNumber(records.read(kNameFileName), true);
         QVERIFY2(score >= 0 && name >= 0, "a record file is not one whole line");
         QVERIFY2(score == name,
-                 qPrintable(u"kill %1: score %2 beside name %3"_qs.arg(kill).arg(score).arg(name)));
+                 qPrintable(u"kill %1: score %2 beside name %3"_s.arg(kill).arg(score).arg(name)));
         QVERIFY(score == stored || score == next);
         ++(score == stored ? unchanged : replaced);
         stored = score;

@@ -12,6 +12,7 @@
 #include "support/record_folder.h"
 #include "support/test_main.h"
 
+using namespace Qt::StringLiterals;
 using namespace brivadoro;
 using brivadoro::testing::EnvironmentValue;
 using brivadoro::testing::ObeyFilePermissions;
@@ -38,14 +39,14 @@ QString placeObstacle(RecordFolder& records, Obstacle obstacle) {
     const auto makeFolder = [&](QStringView name) { QDir().mkpath(records.path(name)); };
     switch (obstacle) {
     case Obstacle::FileAboveDataHome: {
-        QString blocker = records.home() + u"/blocker"_qs;
+        QString blocker = records.home() + u"/blocker"_s;
         QFile(blocker).open(QIODevice::WriteOnly);
-        qputenv("XDG_DATA_HOME", (blocker + u"/data"_qs).toUtf8());
+        qputenv("XDG_DATA_HOME", (blocker + u"/data"_s).toUtf8());
         return blocker;
     }
     case Obstacle::FileForFolder:
-        QFile(records.home() + u"/brivadoro"_qs).open(QIODevice::WriteOnly);
-        return records.home() + u"/brivadoro"_qs;
+        QFile(records.home() + u"/brivadoro"_s).open(QIODevice::WriteOnly);
+        return records.home() + u"/brivadoro"_s;
     case Obstacle::FolderForScore:
         records.write(kNameFileName, kOldName.toByteArray());
         makeFolder(kScoreFileName);
@@ -117,8 +118,8 @@ void RecordReadingTest::storedRecordIsReadWholeAndLeftUnchanged() {
     BoardState state;
     const RecordsAtStartup shown = openRecordFiles(state);
     QCOMPARE(shown.error, QString());
-    QCOMPARE(shown.score, u" 12\r\n"_qs);
-    QCOMPARE(shown.name, u"Niccolò\r\n"_qs);
+    QCOMPARE(shown.score, u" 12\r\n"_s);
+    QCOMPARE(shown.name, u"Niccolò\r\n"_s);
     QVERIFY(state.recordReadAtStartup);
     QCOMPARE(records.read(kScoreFileName), QByteArray(" 12\r\n"));
     QCOMPARE(records.read(kNameFileName), QByteArray("Niccol\xF2\r\n"));
@@ -153,14 +154,14 @@ void RecordReadingTest::folderFollowsTheBaseDirectoryRules_data() {
     QTest::addColumn<QString>("home");
     QTest::addColumn<QString>("folder");
     const QString unset = QString();
-    QTest::newRow("XDG_DATA_HOME") << u"@/data"_qs << u"@"_qs << u"@/data/brivadoro/"_qs;
-    QTest::newRow("XDG_DATA_HOME not there yet") << u"@/new/data"_qs << unset << u"@/new/data/brivadoro/"_qs;
-    QTest::newRow("XDG_DATA_HOME unset") << unset << u"@"_qs << u"@/.local/share/brivadoro/"_qs;
-    QTest::newRow("XDG_DATA_HOME empty") << u""_qs << u"@"_qs << u"@/.local/share/brivadoro/"_qs;
-    QTest::newRow("XDG_DATA_HOME relative") << u"data"_qs << u"@"_qs << u"@/.local/share/brivadoro/"_qs;
-    QTest::newRow("HOME and XDG_DATA_HOME unset") << unset << unset << u""_qs;
-    QTest::newRow("HOME relative") << unset << u"home"_qs << u""_qs;
-    QTest::newRow("HOME pointing nowhere") << unset << u"@/nowhere"_qs << u""_qs;
+    QTest::newRow("XDG_DATA_HOME") << u"@/data"_s << u"@"_s << u"@/data/brivadoro/"_s;
+    QTest::newRow("XDG_DATA_HOME not there yet") << u"@/new/data"_s << unset << u"@/new/data/brivadoro/"_s;
+    QTest::newRow("XDG_DATA_HOME unset") << unset << u"@"_s << u"@/.local/share/brivadoro/"_s;
+    QTest::newRow("XDG_DATA_HOME empty") << u""_s << u"@"_s << u"@/.local/share/brivadoro/"_s;
+    QTest::newRow("XDG_DATA_HOME relative") << u"data"_s << u"@"_s << u"@/.local/share/brivadoro/"_s;
+    QTest::newRow("HOME and XDG_DATA_HOME unset") << unset << unset << u""_s;
+    QTest::newRow("HOME relative") << unset << u"home"_s << u""_s;
+    QTest::newRow("HOME pointing nowhere") << unset << u"@/nowhere"_s << u""_s;
 }
 
 // Relative paths would move with the working folder, and a missing HOME would put the records in the

@@ -6,6 +6,7 @@
 #include "records/record_text.h"
 #include "support/test_main.h"
 
+using namespace Qt::StringLiterals;
 using namespace brivadoro;
 
 class RecordTextTest : public QObject {
@@ -24,23 +25,23 @@ private slots:
 void RecordTextTest::recordValueReadsTheNumberAtTheStart_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<double>("value");
-    QTest::newRow("empty") << u""_qs << 0.0;
-    QTest::newRow("blank, 12, line end") << u" 12\r\n"_qs << 12.0;
-    QTest::newRow("12, line end") << u"12\r\n"_qs << 12.0;
-    QTest::newRow("negative") << u" -3\r\n"_qs << -3.0;
-    QTest::newRow("blank inside the digits") << u"1 2"_qs << 12.0;
-    QTest::newRow("no number") << u"abc"_qs << 0.0;
-    QTest::newRow("fraction, then other text") << u"3.5x"_qs << 3.5;
-    QTest::newRow("tabs and line feeds anywhere") << u"\t\n1\t2\n3\n"_qs << 123.0;
-    QTest::newRow("blank after the sign") << u"- 4"_qs << -4.0;
-    QTest::newRow("plus sign") << u"+5"_qs << 5.0;
-    QTest::newRow("fraction only") << u".5"_qs << 0.5;
-    QTest::newRow("second point stops") << u"1.2.3"_qs << 1.2;
-    QTest::newRow("second sign stops") << u"--3"_qs << 0.0;
-    QTest::newRow("sign alone") << u"-"_qs << 0.0;
-    QTest::newRow("carriage return is not skipped") << u"\r12"_qs << 0.0;
-    QTest::newRow("comma stops whatever the locale") << u"1,5"_qs << 1.0;
-    QTest::newRow("only ASCII digits count") << u"\u0661\u0662"_qs << 0.0;
+    QTest::newRow("empty") << u""_s << 0.0;
+    QTest::newRow("blank, 12, line end") << u" 12\r\n"_s << 12.0;
+    QTest::newRow("12, line end") << u"12\r\n"_s << 12.0;
+    QTest::newRow("negative") << u" -3\r\n"_s << -3.0;
+    QTest::newRow("blank inside the digits") << u"1 2"_s << 12.0;
+    QTest::newRow("no number") << u"abc"_s << 0.0;
+    QTest::newRow("fraction, then other text") << u"3.5x"_s << 3.5;
+    QTest::newRow("tabs and line feeds anywhere") << u"\t\n1\t2\n3\n"_s << 123.0;
+    QTest::newRow("blank after the sign") << u"- 4"_s << -4.0;
+    QTest::newRow("plus sign") << u"+5"_s << 5.0;
+    QTest::newRow("fraction only") << u".5"_s << 0.5;
+    QTest::newRow("second point stops") << u"1.2.3"_s << 1.2;
+    QTest::newRow("second sign stops") << u"--3"_s << 0.0;
+    QTest::newRow("sign alone") << u"-"_s << 0.0;
+    QTest::newRow("carriage return is not skipped") << u"\r12"_s << 0.0;
+    QTest::newRow("comma stops whatever the locale") << u"1,5"_s << 1.0;
+    QTest::newRow("only ASCII digits count") << u"\u0661\u0662"_s << 0.0;
     QTest::newRow("too large for a double") << QString(400, u'9') << std::numeric_limits<double>::infinity();
 }
 
@@ -54,16 +55,16 @@ void RecordTextTest::scoreValueConvertsTheWholeText_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("isNumber");
     QTest::addColumn<double>("value");
-    QTest::newRow("after a hit") << u" 15"_qs << true << 15.0;
-    QTest::newRow("after a miss") << u"15"_qs << true << 15.0;
-    QTest::newRow("negative") << u"-4"_qs << true << -4.0;
-    QTest::newRow("surrounding blanks") << u"  7  "_qs << true << 7.0;
-    QTest::newRow("empty") << u""_qs << false << 0.0;
-    QTest::newRow("letters") << u"abc"_qs << false << 0.0;
-    QTest::newRow("number then letters") << u"3.5x"_qs << false << 0.0;
-    QTest::newRow("blank inside") << u"1 2"_qs << false << 0.0;
-    QTest::newRow("infinity") << u"inf"_qs << false << 0.0;
-    QTest::newRow("not a number") << u"nan"_qs << false << 0.0;
+    QTest::newRow("after a hit") << u" 15"_s << true << 15.0;
+    QTest::newRow("after a miss") << u"15"_s << true << 15.0;
+    QTest::newRow("negative") << u"-4"_s << true << -4.0;
+    QTest::newRow("surrounding blanks") << u"  7  "_s << true << 7.0;
+    QTest::newRow("empty") << u""_s << false << 0.0;
+    QTest::newRow("letters") << u"abc"_s << false << 0.0;
+    QTest::newRow("number then letters") << u"3.5x"_s << false << 0.0;
+    QTest::newRow("blank inside") << u"1 2"_s << false << 0.0;
+    QTest::newRow("infinity") << u"inf"_s << false << 0.0;
+    QTest::newRow("not a number") << u"nan"_s << false << 0.0;
 }
 
 void RecordTextTest::scoreValueConvertsTheWholeText() {
@@ -80,21 +81,21 @@ void RecordTextTest::decodingFallsBackToWindows1252OnlyForInvalidUtf8_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("cutShort");
     QTest::addColumn<QString>("text");
-    QTest::newRow("empty") << QByteArray() << false << u""_qs;
-    QTest::newRow("UTF-8 name") << QByteArray("Zo\xC3\xAB\r\n") << false << u"Zoë\r\n"_qs;
-    QTest::newRow("UTF-8 beyond Latin-1") << QByteArray("\xC5\x81ukasz") << false << u"Łukasz"_qs;
-    QTest::newRow("Windows-1252 name") << QByteArray("Niccol\xF2\r\n") << false << u"Niccolò\r\n"_qs;
+    QTest::newRow("empty") << QByteArray() << false << u""_s;
+    QTest::newRow("UTF-8 name") << QByteArray("Zo\xC3\xAB\r\n") << false << u"Zoë\r\n"_s;
+    QTest::newRow("UTF-8 beyond Latin-1") << QByteArray("\xC5\x81ukasz") << false << u"Łukasz"_s;
+    QTest::newRow("Windows-1252 name") << QByteArray("Niccol\xF2\r\n") << false << u"Niccolò\r\n"_s;
     QTest::newRow("Windows-1252 lead byte at the very end")
-        << QByteArray("Niccol\xF2") << false << u"Niccolò"_qs;
+        << QByteArray("Niccol\xF2") << false << u"Niccolò"_s;
     QTest::newRow("Windows-1252 euro and quotes")
-        << QByteArray("\x80 \x93x\x94") << false << u"€ \u201Cx\u201D"_qs;
+        << QByteArray("\x80 \x93x\x94") << false << u"€ \u201Cx\u201D"_s;
     QTest::newRow("Windows-1252 unassigned byte keeps its code")
-        << QByteArray("\x81") << false << u"\u0081"_qs;
-    QTest::newRow("cut two-byte sequence is dropped") << QByteArray("Zo\xC3") << true << u"Zo"_qs;
-    QTest::newRow("cut three-byte sequence is dropped") << QByteArray("a\xE2\x82") << true << u"a"_qs;
-    QTest::newRow("cut four-byte sequence is dropped") << QByteArray("a\xF0\x9F\x98") << true << u"a"_qs;
-    QTest::newRow("whole sequence at the cut stays") << QByteArray("Zo\xC3\xAB") << true << u"Zoë"_qs;
-    QTest::newRow("invalid before the cut still falls back") << QByteArray("\xF2x\xC3") << true << u"òx"_qs;
+        << QByteArray("\x81") << false << u"\u0081"_s;
+    QTest::newRow("cut two-byte sequence is dropped") << QByteArray("Zo\xC3") << true << u"Zo"_s;
+    QTest::newRow("cut three-byte sequence is dropped") << QByteArray("a\xE2\x82") << true << u"a"_s;
+    QTest::newRow("cut four-byte sequence is dropped") << QByteArray("a\xF0\x9F\x98") << true << u"a"_s;
+    QTest::newRow("whole sequence at the cut stays") << QByteArray("Zo\xC3\xAB") << true << u"Zoë"_s;
+    QTest::newRow("invalid before the cut still falls back") << QByteArray("\xF2x\xC3") << true << u"òx"_s;
 }
 
 void RecordTextTest::decodingFallsBackToWindows1252OnlyForInvalidUtf8() {

@@ -5,6 +5,7 @@
 #include "support/record_folder.h"
 #include "support/test_main.h"
 
+using namespace Qt::StringLiterals;
 using namespace brivadoro;
 using brivadoro::testing::RecordFolder;
 
@@ -28,16 +29,15 @@ void RecordWritingTest::writtenPairComesBackExactly_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("scoreBytes");
     QTest::addColumn<QByteArray>("nameBytes");
-    QTest::newRow("blank and 12") << u" 12"_qs << u"Anna"_qs << QByteArray("\x20\x31\x32\x0D\x0A")
+    QTest::newRow("blank and 12") << u" 12"_s << u"Anna"_s << QByteArray("\x20\x31\x32\x0D\x0A")
                                   << QByteArray("Anna\r\n");
-    QTest::newRow("after a miss, no name")
-        << u"12"_qs << u""_qs << QByteArray("12\r\n") << QByteArray("\r\n");
+    QTest::newRow("after a miss, no name") << u"12"_s << u""_s << QByteArray("12\r\n") << QByteArray("\r\n");
     QTest::newRow("name beyond an 8-bit code page")
-        << u" 7"_qs << u"Zoë Łukasz"_qs << QByteArray(" 7\r\n") << QByteArray("Zo\xC3\xAB \xC5\x81ukasz\r\n");
+        << u" 7"_s << u"Zoë Łukasz"_s << QByteArray(" 7\r\n") << QByteArray("Zo\xC3\xAB \xC5\x81ukasz\r\n");
     const QString longestName(kLongestName, QChar(0x20AC)); // three bytes each in UTF-8
     QTest::newRow("longest name the name box takes")
-        << u" 9"_qs << longestName << QByteArray(" 9\r\n") << longestName.toUtf8() + "\r\n";
-    QTest::newRow("rich text as typed") << u" 3"_qs << u"<b>Anna</b><img src=x>"_qs << QByteArray(" 3\r\n")
+        << u" 9"_s << longestName << QByteArray(" 9\r\n") << longestName.toUtf8() + "\r\n";
+    QTest::newRow("rich text as typed") << u" 3"_s << u"<b>Anna</b><img src=x>"_s << QByteArray(" 3\r\n")
                                         << QByteArray("<b>Anna</b><img src=x>\r\n");
 }
 
@@ -54,8 +54,8 @@ void RecordWritingTest::writtenPairComesBackExactly() {
 
     BoardState state;
     const RecordsAtStartup shown = openRecordFiles(state);
-    QCOMPARE(shown.score, score + u"\r\n"_qs);
-    QCOMPARE(shown.name, name + u"\r\n"_qs);
+    QCOMPARE(shown.score, score + u"\r\n"_s);
+    QCOMPARE(shown.name, name + u"\r\n"_s);
 }
 
 void RecordWritingTest::failedWriteLeavesTheOldPairWhole_data() {
@@ -74,7 +74,7 @@ void RecordWritingTest::failedWriteLeavesTheOldPairWhole() {
     const QStringList before = records.entries();
 
     try {
-        writeRecordPair(RecordLock(records.folder()), u" 15"_qs, u"Bea"_qs);
+        writeRecordPair(RecordLock(records.folder()), u" 15"_s, u"Bea"_s);
         QFAIL("the write succeeded over a folder");
     } catch (const RecordFileError& error) {
         QCOMPARE(error.path(), records.path(blockedFile));
@@ -91,13 +91,13 @@ void RecordWritingTest::stoppedWriteIsFinishedOrUndoneBeforeReading_data() {
     // What a writer stopped at each step of replacing " 12" Anna by " 15" Bea leaves beside the pair.
     QTest::addColumn<QStringList>("files");
     QTest::addColumn<bool>("replaced");
-    QTest::newRow("new score cut short") << QStringList{u"aquadrix.txt.nuovo= 1"_qs} << false;
+    QTest::newRow("new score cut short") << QStringList{u"aquadrix.txt.nuovo= 1"_s} << false;
     QTest::newRow("both staged, not committed")
-        << QStringList{u"aquadrix.txt.nuovo= 15"_qs, u"quadrix.txt.nuovo=Bea"_qs} << false;
-    QTest::newRow("committed") << QStringList{u"aquadrix.txt.nuovo= 15"_qs, u"quadrix.txt.pronto=Bea"_qs}
+        << QStringList{u"aquadrix.txt.nuovo= 15"_s, u"quadrix.txt.nuovo=Bea"_s} << false;
+    QTest::newRow("committed") << QStringList{u"aquadrix.txt.nuovo= 15"_s, u"quadrix.txt.pronto=Bea"_s}
                                << true;
     QTest::newRow("committed, score in place")
-        << QStringList{u"aquadrix.txt= 15"_qs, u"quadrix.txt.pronto=Bea"_qs} << true;
+        << QStringList{u"aquadrix.txt= 15"_s, u"quadrix.txt.pronto=Bea"_s} << true;
 }
 
 void RecordWritingTest::stoppedWriteIsFinishedOrUndoneBeforeReading() {
@@ -112,8 +112,8 @@ void RecordWritingTest::stoppedWriteIsFinishedOrUndoneBeforeReading() {
     BoardState state;
     const RecordsAtStartup shown = openRecordFiles(state);
     QCOMPARE(shown.error, QString());
-    QCOMPARE(shown.score, replaced ? u" 15\r\n"_qs : u" 12\r\n"_qs);
-    QCOMPARE(shown.name, replaced ? u"Bea\r\n"_qs : u"Anna\r\n"_qs);
+    QCOMPARE(shown.score, replaced ? u" 15\r\n"_s : u" 12\r\n"_s);
+    QCOMPARE(shown.name, replaced ? u"Bea\r\n"_s : u"Anna\r\n"_s);
     QCOMPARE(records.entries(), QStringList({kScoreFileName.toString(), kNameFileName.toString()}));
 }
 
@@ -143,7 +143,7 @@ void RecordWritingTest::lockLeftByAGoneGameIsTakenOver() {
     BoardState state;
     const RecordsAtStartup shown = openRecordFiles(state);
     QCOMPARE(shown.error, QString());
-    QCOMPARE(shown.score, u" 12\r\n"_qs);
+    QCOMPARE(shown.score, u" 12\r\n"_s);
     QCOMPARE(records.entries(), QStringList({kScoreFileName.toString(), kNameFileName.toString()}));
 }
 

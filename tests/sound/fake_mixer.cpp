@@ -3,21 +3,23 @@
 #include <QFile>
 #include <QFileInfo>
 
+using namespace Qt::StringLiterals;
+
 namespace brivadoro::testing {
 
 MixerState mixer;
 
 QString MixerState::describe(const Started& sound) const {
     const auto chunk = chunks.find(sound.chunk);
-    QString text = chunk == chunks.end() ? u"a freed sound"_qs : chunk->second.second;
+    QString text = chunk == chunks.end() ? u"a freed sound"_s : chunk->second.second;
     if (sound.loops == 0)
-        text += u" once"_qs;
+        text += u" once"_s;
     else if (sound.loops < 0)
-        text += u" for ever"_qs;
+        text += u" for ever"_s;
     else
-        text += u" %1 times"_qs.arg(sound.loops + 1);
+        text += u" %1 times"_s.arg(sound.loops + 1);
     if (sound.ticks >= 0)
-        text += u", cut after %1 ms"_qs.arg(sound.ticks);
+        text += u", cut after %1 ms"_s.arg(sound.ticks);
     return text;
 }
 
@@ -61,7 +63,7 @@ SDL_RWops* openFile(const char* file, const char* /*mode*/) {
 int openAudio(int /*frequency*/, Uint16 /*format*/, int /*channels*/, int /*chunkSize*/) {
     ++mixer.calls;
     if (!mixer.audioStarted)
-        mixer.misuses << u"device opened before SDL's audio started"_qs;
+        mixer.misuses << u"device opened before SDL's audio started"_s;
     mixer.deviceOpen = mixer.audioStarted && !mixer.deviceRefused;
     mixer.channels = mixer.deviceOpen ? MIX_CHANNELS : 0;
     return mixer.deviceOpen ? 0 : -1;
@@ -87,10 +89,10 @@ Mix_Chunk* loadWav(SDL_RWops* source, int freeSource) {
     ++mixer.calls;
     ++mixer.decodes;
     if (!mixer.deviceOpen)
-        mixer.misuses << u"decoded with no device open"_qs;
+        mixer.misuses << u"decoded with no device open"_s;
     const auto file = mixer.files.find(source);
     if (file == mixer.files.end()) {
-        mixer.misuses << u"decoded a file never opened"_qs;
+        mixer.misuses << u"decoded a file never opened"_s;
         return nullptr;
     }
     const QString name = file->second.second;
@@ -109,7 +111,7 @@ void freeChunk(Mix_Chunk* chunk) {
     ++mixer.calls;
     std::erase_if(mixer.playing, [chunk](const auto& channel) { return channel.second.chunk == chunk; });
     if (mixer.chunks.erase(chunk) == 0)
-        mixer.misuses << u"freed a sound never decoded, or twice"_qs;
+        mixer.misuses << u"freed a sound never decoded, or twice"_s;
 }
 
 // As SDL_mixer: channel -1 takes the first free channel, a busy channel drops its sound for the new
@@ -117,7 +119,7 @@ void freeChunk(Mix_Chunk* chunk) {
 int playChannel(int channel, Mix_Chunk* chunk, int loops, int ticks) {
     ++mixer.calls;
     if (!mixer.deviceOpen || !mixer.chunks.contains(chunk)) {
-        mixer.misuses << u"played with no device open, or a sound never decoded"_qs;
+        mixer.misuses << u"played with no device open, or a sound never decoded"_s;
         return -1;
     }
     if (channel == -1) {
@@ -136,7 +138,7 @@ int playChannel(int channel, Mix_Chunk* chunk, int loops, int ticks) {
 int haltChannel(int channel) {
     ++mixer.calls;
     if (!mixer.deviceOpen)
-        mixer.misuses << u"halted with no device open"_qs;
+        mixer.misuses << u"halted with no device open"_s;
     if (channel == -1)
         mixer.playing.clear();
     else

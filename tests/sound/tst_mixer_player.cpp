@@ -16,6 +16,7 @@
 #include "sound/sound_paths.h"
 #include "support/test_main.h"
 
+using namespace Qt::StringLiterals;
 using namespace brivadoro;
 using namespace std::literals;
 
@@ -54,14 +55,14 @@ QStringList filesToPlay(const QTemporaryDir& scratch) {
     return {soundPath(folder, SoundEffect::Shot),
             soundPath(folder, SoundEffect::Explosion),
             soundPath(folder, SoundEffect::Laser),
-            scratchFile(u"header-without-format.wav"_qs, QByteArrayView("RIFF\x10\0\0\0WAVEjunk", 16)),
-            scratchFile(u"impossible-format.wav"_qs,
+            scratchFile(u"header-without-format.wav"_s, QByteArrayView("RIFF\x10\0\0\0WAVEjunk", 16)),
+            scratchFile(u"impossible-format.wav"_s,
                         QByteArrayView(kImpossibleFormat.data(), qsizetype(kImpossibleFormat.size()))),
-            scratchFile(u"cut-short.wav"_qs, QByteArrayView(wholeWav).first(100)),
-            scratchFile(u"empty.wav"_qs, {}),
-            scratchFile(u"text/suoni/laser.wav"_qs, "Questo non e' un suono.\n"),
-            scratch.filePath(u"missing.wav"_qs),
-            scratch.filePath(u"none/suoni/laser.wav"_qs)};
+            scratchFile(u"cut-short.wav"_s, QByteArrayView(wholeWav).first(100)),
+            scratchFile(u"empty.wav"_s, {}),
+            scratchFile(u"text/suoni/laser.wav"_s, "Questo non e' un suono.\n"),
+            scratch.filePath(u"missing.wav"_s),
+            scratch.filePath(u"none/suoni/laser.wav"_s)};
 }
 
 // What the libraries write straight to the process's error stream while it lives.

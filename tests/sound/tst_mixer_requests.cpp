@@ -8,6 +8,7 @@
 #include "fake_mixer.h"
 #include "sound/mixer_player.h"
 
+using namespace Qt::StringLiterals;
 using namespace brivadoro;
 using namespace brivadoro::testing;
 
@@ -49,23 +50,23 @@ void MixerRequestsTest::eachPlayHaltsTheSoundBeforeIt_data() {
     QTest::addColumn<QStringList>("playingAtTheEnd");
     QTest::addColumn<int>("decodes");
     using enum SoundEffect;
-    const QString shot = u"sparo.wav once"_qs;
-    const QString explosion = u"esplosi.wav once"_qs;
-    const QString laser = u"laser.wav once"_qs;
-    QTest::newRow("one sound, once") << u"laser.wav"_qs << QList{Shot} << QStringList{shot}
+    const QString shot = u"sparo.wav once"_s;
+    const QString explosion = u"esplosi.wav once"_s;
+    const QString laser = u"laser.wav once"_s;
+    QTest::newRow("one sound, once") << u"laser.wav"_s << QList{Shot} << QStringList{shot}
                                      << QStringList{shot} << 3;
     QTest::newRow("a new sound cuts off the old")
-        << u"laser.wav"_qs << QList{Shot, Explosion, Laser} << QStringList{shot, explosion, laser}
+        << u"laser.wav"_s << QList{Shot, Explosion, Laser} << QStringList{shot, explosion, laser}
         << QStringList{laser} << 3;
     QTest::newRow("the same sound starts over, decoded once")
-        << u"laser.wav"_qs << QList{Shot, Shot, Shot} << QStringList{shot, shot, shot} << QStringList{shot}
+        << u"laser.wav"_s << QList{Shot, Shot, Shot} << QStringList{shot, shot, shot} << QStringList{shot}
         << 3;
     QTest::newRow("a missing file cuts off the old sound")
-        << u"missing.wav"_qs << QList{Shot, Laser} << QStringList{shot} << QStringList() << 2;
+        << u"missing.wav"_s << QList{Shot, Laser} << QStringList{shot} << QStringList() << 2;
     QTest::newRow("a broken file cuts off the old sound")
-        << u"broken.wav"_qs << QList{Shot, Laser} << QStringList{shot} << QStringList() << 3;
+        << u"broken.wav"_s << QList{Shot, Laser} << QStringList{shot} << QStringList() << 3;
     QTest::newRow("after a broken file, the next sound plays")
-        << u"broken.wav"_qs << QList{Laser, Laser, Explosion} << QStringList{explosion}
+        << u"broken.wav"_s << QList{Laser, Laser, Explosion} << QStringList{explosion}
         << QStringList{explosion} << 3;
 }
 
@@ -78,13 +79,13 @@ void MixerRequestsTest::eachPlayHaltsTheSoundBeforeIt() {
     QFETCH(int, decodes);
     const QTemporaryDir folder;
     QVERIFY(folder.isValid());
-    for (const QString& name : {u"sparo.wav"_qs, u"esplosi.wav"_qs, u"laser.wav"_qs, u"broken.wav"_qs}) {
+    for (const QString& name : {u"sparo.wav"_s, u"esplosi.wav"_s, u"laser.wav"_s, u"broken.wav"_s}) {
         QFile file(folder.filePath(name));
         QVERIFY(file.open(QIODevice::WriteOnly));
     }
     const auto find = [&folder, laserFile](SoundEffect effect) {
-        return folder.filePath(effect == SoundEffect::Shot        ? u"sparo.wav"_qs
-                               : effect == SoundEffect::Explosion ? u"esplosi.wav"_qs
+        return folder.filePath(effect == SoundEffect::Shot        ? u"sparo.wav"_s
+                               : effect == SoundEffect::Explosion ? u"esplosi.wav"_s
                                                                   : laserFile);
     };
 
@@ -126,13 +127,13 @@ void MixerRequestsTest::noPlayReachesAFailedSoundSystem() {
     mixer.deviceRefused = failure == Failure::DeviceRefused;
     const QTemporaryDir folder;
     QVERIFY(folder.isValid());
-    const QString sound = folder.filePath(u"sparo.wav"_qs);
+    const QString sound = folder.filePath(u"sparo.wav"_s);
     QFile file(sound);
     QVERIFY(file.open(QIODevice::WriteOnly));
     {
         MixerPlayer player(
             [&folder, &sound](SoundEffect effect) {
-                return effect == SoundEffect::Shot ? sound : folder.filePath(u"missing.wav"_qs);
+                return effect == SoundEffect::Shot ? sound : folder.filePath(u"missing.wav"_s);
             },
             [failure](MixerLibrary& library) {
                 fillWithFakes(library);

@@ -8,6 +8,7 @@
 
 #include "sound/sound_paths.h"
 
+using namespace Qt::StringLiterals;
 using namespace brivadoro;
 
 namespace {
@@ -43,7 +44,7 @@ public:
         return prefix_.filePath(qEnvironmentVariable("BRIVADORO_INSTALL_BINDIR"));
     }
     [[nodiscard]] QString besideProgram(QStringView file) const {
-        return programFolder() + u"/suoni/"_qs + file.toString();
+        return programFolder() + u"/suoni/"_s + file.toString();
     }
     [[nodiscard]] QString installed(QStringView file) const {
         return prefix_.filePath(qEnvironmentVariable("BRIVADORO_SOUND_INSTALL_DIR") + u'/' + file.toString());
@@ -94,7 +95,7 @@ void SoundPathsTest::theCopyBesideTheProgramComesFirstThenTheInstalledOne() {
 void SoundPathsTest::theRunningProgramLooksBesideItself() {
     const SoundFinder find = programSoundFinder();
     for (const auto& [effect, file] : kEffects)
-        QCOMPARE(find(effect), QCoreApplication::applicationDirPath() + u"/suoni/"_qs + file.toString());
+        QCOMPARE(find(effect), QCoreApplication::applicationDirPath() + u"/suoni/"_s + file.toString());
 }
 
 QTEST_GUILESS_MAIN(SoundPathsTest)

@@ -10,6 +10,8 @@
 
 namespace brivadoro::testing {
 
+using namespace Qt::StringLiterals;
+
 // A fresh $XDG_DATA_HOME for the records of one test, so the player's own record is never touched.
 // The variable gets its old value back at the end, so that no later game recreates this folder.
 class RecordFolder {
@@ -24,7 +26,7 @@ public:
 
     [[nodiscard]] QString home() const { return home_.path(); }
     // Where the game keeps its records here, with the trailing "/".
-    [[nodiscard]] QString folder() const { return home_.path() + u"/brivadoro/"_qs; }
+    [[nodiscard]] QString folder() const { return home_.path() + u"/brivadoro/"_s; }
     [[nodiscard]] QString path(QStringView fileName) const { return folder() + fileName.toString(); }
 
     void write(QStringView fileName, const QByteArray& bytes) const {
