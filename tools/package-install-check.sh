@@ -1,18 +1,26 @@
 #!/usr/bin/env bash
-# Installs the Debian package into a clean minimal Debian 12 that has no build tools, as a school's
+# Installs the Debian package into a clean minimal Debian that has no build tools, as a school's
 # machine gets it, and checks it there: what apt-get fetches, --version, the installed program
 # showing its name box, taking a name and showing the board in a real window under Xvfb, its start
 # against the build tree's program side by side, and apt-get remove leaving no file of the package.
-# Usage, as root: tools/package-install-check.sh [DEB]. Given no DEB, it first builds the package
-# from the committed tree in another clean Debian 12 of its own, as a fresh machine would. About 5
-# minutes, 10 with the build, more the first time, when it makes the clean Debian with debootstrap.
+# Usage, as root: tools/package-install-check.sh [--release bookworm|trixie] [DEB]. The release is
+# this machine's unless named. Given no DEB, it first builds the package from the committed tree in
+# another clean Debian of that release, as a fresh machine would. About 5 minutes, 10 with the build,
+# more the first time, when it makes the clean Debian with debootstrap.
 # The figures, logs and screenshots go to build-package/install-check/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 [ "$(id -u)" -eq 0 ] || { echo "Run as root: it makes and enters a Debian root with chroot." >&2; exit 2; }
+source tools/debian-root.sh
+release=$(debian_release)
+if [ "${1:-}" = --release ]; then
+    release=$2
+    shift 2
+fi
+[ -n "$release" ] || { echo "This machine runs no Debian release that I know: name one with --release." >&2; exit 2; }
 tools/setup.sh # the build tree's program and map_probe, for the side-by-side start
-tools/install-missing.sh debootstrap xdotool x11-utils imagemagick xvfb
+tools/install-missing.sh xdotool x11-utils imagemagick xvfb
 
 out=$PWD/build-package/install-check
 rm -rf "$out"
@@ -20,31 +28,16 @@ mkdir -p "$out"
 log=$out/figures.txt
 say() { echo "$*" | tee -a "$log"; }
 
-# A minimal Debian 12, made once and copied afresh for every root.
-base=${TMPDIR:-/tmp}/brivadoro-clean-debian
-mirror=$(awk '/^URIs:/{print $2; exit}' /etc/apt/sources.list.d/debian.sources 2>/dev/null || true)
-[ -n "$mirror" ] || mirror=$(awk '/^deb /{print $2; exit}' /etc/apt/sources.list)
-if [ ! -x "$base/bin/bash" ]; then
-    echo "Making a minimal Debian 12 in $base (once)"
-    debootstrap --variant=minbase bookworm "$base" "$mirror" >"$out/debootstrap.log" 2>&1
-fi
+# A minimal Debian of the release, made once and copied afresh for every root.
+base=${TMPDIR:-/tmp}/brivadoro-clean-$release
+make_debian_root "$release" "$base" "$out/debootstrap.log"
 
-# Unmounts what is mounted in a root, deepest first, then removes it; --one-file-system keeps the
-# removal out of anything that would not unmount, such as the host's /dev.
-drop_root() {
-    local mount
-    [ -d "$1" ] || return 0
-    for mount in $(awk -v under="$1/" 'index($2, under) == 1 { print $2 }' /proc/mounts | sort -r); do
-        umount "$mount" || true
-    done
-    rm -rf --one-file-system "$1"
-}
 roots=()
 xvfb=
 cleanup() {
     [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
     local root
-    for root in "${roots[@]}"; do drop_root "$root"; done
+    for root in "${roots[@]}"; do drop_debian_root "$root"; done
 }
 trap cleanup EXIT
 
@@ -53,24 +46,21 @@ trap cleanup EXIT
 new_root() {
     roots+=("$1")
     cp -a "$base/." "$1/"
-    cp /etc/resolv.conf "$1/etc/"
-    mount --bind /dev "$1/dev"
-    mount -t proc proc "$1/proc"
+    enter_debian_root "$1"
 }
 
 if (($# == 0)); then
     builder=$(mktemp -d "${TMPDIR:-/tmp}/brivadoro-build-XXXXXX")
     new_root "$builder"
-    mkdir -p "$builder/src"
-    git archive --format=tar HEAD | tar -x -C "$builder/src"
+    tools/committed-tree.sh "$builder/src"
     begun=$SECONDS
     chroot "$builder" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root \
         bash -c 'cd /src && tools/package.sh' >"$out/package-build.log" 2>&1 ||
         { tail -n 20 "$out/package-build.log" >&2; exit 1; }
     deb=$out/$(basename "$(tail -n 1 "$out/package-build.log")")
     cp "$builder/src/build-package/$(basename "$deb")" "$deb"
-    drop_root "$builder"
-    say "built on a clean Debian 12 from the committed tree in $((SECONDS - begun)) s, its tools and build dependencies installed"
+    drop_debian_root "$builder"
+    say "built on a clean Debian $release from the committed tree in $((SECONDS - begun)) s, its tools and build dependencies installed"
 else
     deb=$(realpath "$1")
 fi

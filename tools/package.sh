@@ -10,13 +10,7 @@ source_tree=$out/brivadoro
 tools/install-missing.sh debhelper dpkg-dev fakeroot lintian
 
 rm -rf "$out"
-mkdir -p "$source_tree"
-# The committed tree; a tree without git history, as unpacked from an archive, is taken as it is.
-if git rev-parse --verify -q HEAD >/dev/null 2>&1; then
-    git archive --format=tar HEAD | tar -x -C "$source_tree"
-else
-    tar -c --exclude='./build*' --exclude=./.git . | tar -x -C "$source_tree"
-fi
+tools/committed-tree.sh "$source_tree"
 cd "$source_tree"
 
 # The package's version is the project's, with the Debian revision after it.

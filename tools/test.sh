@@ -5,12 +5,14 @@
 #   fuzz   the fuzz targets of build-asan/, each for a bounded time from its seed corpus
 #   robot  a full five-minute game of build/brivadoro in a real window under Xvfb, played from outside
 #   package  the Debian package built by tools/package.sh, its contents and lintian's verdict
+#   other-release  the set-up, the tests step and the package step again, in a minimal root of the
+#            other supported Debian release (tools/other-release.sh)
 # Prints how long each step took; the first failing step ends the run with its status.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 steps=("$@")
-((${#steps[@]})) || steps=(tests asan fuzz robot package)
+((${#steps[@]})) || steps=(tests asan fuzz robot package other-release)
 
 timed() {
     local name=$1 begun=$SECONDS
@@ -38,6 +40,7 @@ run_step() {
             --probe build/tests/e2e/ping_probe --screenshots build/tests/e2e/screenshots-full-game
         ;;
     package) tests/package/check_package.sh ;;
+    other-release) tools/other-release.sh ;;
     *)
         echo "Unknown step: $1" >&2
         return 2
