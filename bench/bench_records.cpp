@@ -73,7 +73,7 @@ bench::Timings endsOfGame(const testing::RecordFolder& records) {
         world.dialogs.answer({MessageAnswer::Ok, {}, [&] { goodbyeClosedNs = clock.nsecsElapsed(); }});
         try {
             game.cmdExit_Click();
-        } catch (const testing::ProgramEnded&) {
+        } catch (const testing::ProgramEnded&) { // NOLINT(bugprone-empty-catch): the end the bench waits for
         }
         samples.add(msBetween(goodbyeClosedNs, program.endedAtNs));
     }

@@ -29,7 +29,7 @@ long peakMemoryKb(pid_t pid) {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
     std::string line;
     while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0)
+        if (line.starts_with("VmHWM:"))
             return std::strtol(line.c_str() + 6, nullptr, 10);
     }
     return 0;

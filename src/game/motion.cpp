@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 #include <span>
 
@@ -77,9 +78,19 @@ constexpr std::array kMove6{
 
 constexpr std::array<std::span<const MoveStep>, 6> kMoves{kMove1, kMove2, kMove3, kMove4, kMove5, kMove6};
 
+// A move renumbers only a target that has a renumber rule.
+constexpr bool renumberedTargetsHaveRules() {
+    return std::all_of(kMoves.begin(), kMoves.end(), [](std::span<const MoveStep> move) {
+        return std::all_of(move.begin(), move.end(), [](const MoveStep& step) {
+            return step.action != Action::Renumber || targetRow(step.target).renumber.has_value();
+        });
+    });
+}
+static_assert(renumberedTargetsHaveRules());
+
 void renumber(TargetId target, Tavola& board, RandomSource& random, BoardState& state) {
     const TargetRow& row = targetRow(target);
-    const RenumberRule& rule = *row.renumber;
+    const RenumberRule& rule = *row.renumber; // NOLINT(bugprone-unchecked-optional-access): asserted above
     Int16& number = state.*row.number;
     random.reseed(number.value());
     const Int16 k = drawFloored(random, rule.range, 1);

@@ -1,6 +1,7 @@
 #include "mixer_player.h"
 
 #include <array>
+#include <string>
 
 #include <QFileInfo>
 
@@ -44,7 +45,7 @@ void MixerPlayer::openDevice() {
         if (mixer_.setAlsaErrorHandler)
             mixer_.setAlsaErrorHandler(&ignoreAlsaError);
         mixer_.setHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-        mixer_.setHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, kAppTitle.data());
+        mixer_.setHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, std::string(kAppTitle).c_str());
     }
     if (loaded && mixer_.initSubSystem(SDL_INIT_AUDIO) == 0) {
         if (mixer_.openAudio(MIX_DEFAULT_FREQUENCY, MIX_DEFAULT_FORMAT, kOutputChannels, kBufferFrames) ==

@@ -22,12 +22,12 @@ void ErrorBoundary::fail(const QString& what) noexcept {
         failing_ = true;
         try {
             dialogs_.messageBox(reportText(what), MessageStyle::IconCritical);
-        } catch (...) {
+        } catch (...) { // NOLINT(bugprone-empty-catch): a report that fails must not stop the exit
         }
     }
     try {
         program_.endProgram(ExitStatus::Failure);
-    } catch (...) {
+    } catch (...) { // NOLINT(bugprone-empty-catch): nothing is left to do when even the exit fails
     }
 }
 

@@ -77,7 +77,7 @@ std::string threadWhereabouts(long pid) {
 
 // Whether the thread sleeps in poll: an event loop waiting for events, so nothing holds it up.
 bool idleInItsLoop(const std::string& whereabouts) {
-    return whereabouts.rfind("S:", 0) == 0 && whereabouts.find("poll") != std::string::npos;
+    return whereabouts.starts_with("S:") && whereabouts.find("poll") != std::string::npos;
 }
 
 // What the probe saw of the event thread while an answer was late.
