@@ -29,14 +29,16 @@ make_debian_root() { # release folder log
     mv "$2.partial" "$2"
 }
 
-# Mounts what a program in the root needs: the devices, the processes, and this machine's name servers.
+# Mounts what a program in the root needs: the devices, the processes, and this machine's name
+# servers.
 enter_debian_root() { # folder
     cp /etc/resolv.conf "$1/etc/"
     mountpoint -q "$1/dev" || mount --bind /dev "$1/dev"
     mountpoint -q "$1/proc" || mount -t proc proc "$1/proc"
 }
 
-# Ends every process still running in the root, then unmounts whatever is mounted under it, deepest first.
+# Ends every process still running in the root, then unmounts whatever is mounted under it, deepest
+# first.
 leave_debian_root() { # folder
     local root mount pid
     root=$(realpath "$1")

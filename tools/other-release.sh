@@ -6,11 +6,18 @@
 # The root is made once with debootstrap, from the mirror apt uses here, and kept with what was
 # installed in it ($TMPDIR or /tmp, brivadoro-<release>-root); remove it to start from nothing.
 # Whatever happens, nothing stays running or mounted in the root when the script ends.
-# Usage: tools/other-release.sh [bookworm|trixie]; as root, or through sudo.
+# With --prepare, only makes the root and installs what the set-up and the package need there, so
+# that tools/test.sh can do that part while this machine builds.
+# Usage: tools/other-release.sh [--prepare] [bookworm|trixie]; as root, or through sudo.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 [ "$(id -u)" -eq 0 ] || exec sudo "$0" "$@"
 source tools/debian-root.sh
+prepare=
+if [ "${1:-}" = --prepare ]; then
+    prepare=yes
+    shift
+fi
 
 this=$(debian_release)
 case ${1:-$this} in
@@ -29,12 +36,20 @@ mkdir -p "$(dirname "$root")"
 exec 9>"$root.lock"
 flock 9 # one run at a time in a root
 trap 'leave_debian_root "$root"' EXIT
+trap 'exit 143' TERM INT
 make_debian_root "$release" "$root" "$root.log"
 leave_debian_root "$root" # what an interrupted run may have left
 enter_debian_root "$root"
 
 rm -rf "$root/src"
 tools/committed-tree.sh "$root/src/brivadoro"
+inside() {
+    chroot "$root" /usr/bin/env -i PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin HOME=/root \
+        ${CI:+CI=$CI} bash -c "cd /src/brivadoro && $1" </dev/null
+}
+if [ -n "$prepare" ]; then
+    inside 'tools/setup.sh --packages && tools/install-missing.sh debhelper dpkg-dev fakeroot lintian'
+    exit
+fi
 echo "Debian $release ($(cat "$root/etc/debian_version")) in $root: tools/test.sh tests package"
-chroot "$root" /usr/bin/env -i PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin HOME=/root \
-    ${CI:+CI=$CI} bash -c 'cd /src/brivadoro && tools/test.sh tests package' </dev/null
+inside 'tools/test.sh tests package'

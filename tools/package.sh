@@ -22,6 +22,17 @@ if [ "${package_version%-*}" != "$project_version" ]; then
     exit 1
 fi
 
+# Each Debian release's build depends on that release's own libraries, so it carries the release in
+# its version and its changelog: 1.0.0-1~deb12 for bookworm, 1.0.0-1~deb13 for trixie. The tilde
+# sorts both below a plain 1.0.0-1, and the Debian 12 build below the Debian 13 one, so a machine
+# upgraded from 12 to 13 takes the newer build. Elsewhere the version stays as debian/changelog has it.
+release=$(. /etc/os-release && [ "${ID:-}" = debian ] && echo "${VERSION_ID:-} ${VERSION_CODENAME:-}" || true)
+read -r release_number release_name <<<"$release" || true
+if [ -n "${release_number:-}" ] && [ -n "${release_name:-}" ]; then
+    package_version=$package_version~deb$release_number
+    sed -i "1s/^brivadoro ([^)]*) [^;]*;/brivadoro ($package_version) $release_name;/" debian/changelog
+fi
+
 if ! dpkg-checkbuilddeps >/dev/null 2>&1; then
     echo "Installing the build dependencies of debian/control"
     sudo=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Brivadoro needs when any is missing, then configures and builds it in
-# build/. Quiet when there is nothing to do. Run from anywhere, as root or as a sudo user.
+# build/; with --packages, only installs. Quiet when there is nothing to do. Run from anywhere, as
+# root or as a sudo user.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,6 +16,7 @@ packages=(
 )
 
 tools/install-missing.sh "${packages[@]}"
+[ "${1:-}" != --packages ] || exit 0
 
 if [ ! -f build/CMakeCache.txt ]; then
     cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
