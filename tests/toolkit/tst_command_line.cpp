@@ -60,6 +60,9 @@ void CommandLineTest::answersWithoutAWindow() {
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         environment.remove(QString::fromLatin1(name));
     environment.insert(u"XDG_RUNTIME_DIR"_s, runtimeFolder_.path());
+    // Qt 6.8 warns on standard error when it starts in a locale that is not UTF-8, as a bare CI
+    // machine's is; the players' desktops are UTF-8.
+    environment.insert(u"LC_ALL"_s, u"C.UTF-8"_s);
     program.setProcessEnvironment(environment);
     program.start(qEnvironmentVariable("BRIVADORO_PROGRAM"), arguments);
     QVERIFY2(program.waitForFinished(30'000), qPrintable(program.errorString()));
