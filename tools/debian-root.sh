@@ -40,10 +40,13 @@ enter_debian_root() { # folder
 # Ends every process still running in the root, then unmounts whatever is mounted under it, deepest
 # first.
 leave_debian_root() { # folder
-    local root mount pid
+    local root identity mount pid
     root=$(realpath "$1")
+    # Told by the folder's device and inode, not its path, which a root made inside another root
+    # shares with one made outside it.
+    identity=$(stat -c %d:%i "$root")
     for pid in $(ls /proc | grep -E '^[0-9]+$'); do
-        [ "$(readlink "/proc/$pid/root" 2>/dev/null)" = "$root" ] && kill -KILL "$pid" 2>/dev/null || true
+        [ "$(stat -L -c %d:%i "/proc/$pid/root" 2>/dev/null)" = "$identity" ] && kill -KILL "$pid" 2>/dev/null || true
     done
     for mount in $(awk -v under="$root/" 'index($2, under) == 1 { print $2 }' /proc/mounts | sort -r); do
         umount "$mount" || umount --lazy "$mount" || true
