@@ -31,6 +31,17 @@ build_asan() {
     cmake --build build-asan -- --quiet
 }
 
+# Waits until the other release's root, when it is being made in the background, is ready.
+await_preparation() {
+    [ -n "${preparation:-}" ] || return 0
+    local status=0
+    wait "$preparation" || status=$?
+    preparation=
+    cat "$preparation_log"
+    rm -f "$preparation_log"
+    return "$status"
+}
+
 run_step() {
     case $1 in
     tests) ctest --test-dir build --output-on-failure --timeout 600 ${TEST_EXCLUDE:+--exclude-regex "$TEST_EXCLUDE"} ;;
@@ -41,16 +52,7 @@ run_step() {
             --probe build/tests/e2e/ping_probe --screenshots build/tests/e2e/screenshots-full-game
         ;;
     package) tests/package/check_package.sh ;;
-    other-release)
-        if [ -n "${preparation:-}" ]; then
-            local status=0
-            wait "$preparation" || status=$?
-            cat "$preparation_log"
-            echo "== other-release preparation, in the background: $((SECONDS - preparation_begun)) s"
-            ((status == 0)) || return "$status"
-        fi
-        tools/other-release.sh
-        ;;
+    other-release) await_preparation && tools/other-release.sh ;;
     *)
         echo "Unknown step: $1" >&2
         return 2
@@ -69,8 +71,8 @@ trap 'kill "${background[@]}" 2>/dev/null || true' EXIT # a run that fails leave
 if wants other-release && [ "$(id -u)" -eq 0 ]; then
     timed packages bash -c 'tools/setup.sh --packages && tools/install-missing.sh debootstrap'
     preparation_log=$(mktemp)
-    preparation_begun=$SECONDS
-    tools/other-release.sh --prepare >"$preparation_log" 2>&1 &
+    timed "other-release preparation, in the background" tools/other-release.sh --prepare \
+        >"$preparation_log" 2>&1 &
     preparation=$!
     background+=("$preparation")
 fi
@@ -84,6 +86,7 @@ for step in "${steps[@]}"; do
     # other release's step runs beside it, at a lower priority, so that the game gets a processor
     # whenever it wakes. The robot discounts the time its game waits for one.
     if [ "$step" = robot ] && wants other-release && [ -n "${preparation:-}" ]; then
+        await_preparation # in this shell, whose child the preparation is
         other_release_log=$(mktemp)
         (
             renice -n 10 "$BASHPID" >/dev/null
