@@ -48,7 +48,7 @@ inside() {
         ${CI:+CI=$CI} bash -c "cd /src/brivadoro && $1" </dev/null
 }
 if [ -n "$prepare" ]; then
-    inside 'tools/setup.sh --packages && tools/install-missing.sh debhelper dpkg-dev fakeroot lintian'
+    inside 'tools/setup.sh --packages && tools/package.sh --packages'
     exit
 fi
 echo "Debian $release ($(cat "$root/etc/debian_version")) in $root: tools/test.sh tests package"

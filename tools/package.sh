@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Builds the Debian package of the committed tree, build-package/brivadoro_<version>_<arch>.deb, with
 # debhelper, from a fresh copy of HEAD in build-package/. Installs the packaging tools and the build
-# dependencies when any is missing, quiet when none is. Run from anywhere, as root or as a sudo user.
+# dependencies when any is missing, quiet when none is; with --packages, only installs the tools.
+# Run from anywhere, as root or as a sudo user.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 out=build-package
 source_tree=$out/brivadoro
 tools/install-missing.sh debhelper dpkg-dev fakeroot lintian
+[ "${1:-}" != --packages ] || exit 0
 
 rm -rf "$out"
 tools/committed-tree.sh "$source_tree"

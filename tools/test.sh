@@ -62,8 +62,9 @@ run_step() {
 
 started=$SECONDS
 wants() { [[ " ${steps[*]} " == *" $1 "* ]]; }
-background=()
-trap 'kill "${background[@]}" 2>/dev/null || true' EXIT # a run that fails leaves nothing running
+# A run that fails leaves nothing running; jobs -p names only this shell's jobs still running, so
+# no process that took a finished job's number is hit.
+trap 'kill $(jobs -p) 2>/dev/null || true' EXIT
 
 # As root, the other release's root is made and its packages installed in the background while
 # this machine builds: that part waits on the network and the disk more than on the processors.
@@ -74,7 +75,6 @@ if wants other-release && [ "$(id -u)" -eq 0 ]; then
     timed "other-release preparation, in the background" tools/other-release.sh --prepare \
         >"$preparation_log" 2>&1 &
     preparation=$!
-    background+=("$preparation")
 fi
 timed setup tools/setup.sh
 for step in "${steps[@]}"; do
@@ -93,12 +93,12 @@ for step in "${steps[@]}"; do
             timed other-release run_step other-release
         ) >"$other_release_log" 2>&1 &
         other_release=$!
-        background+=("$other_release")
     fi
     if [ "$step" = other-release ] && [ -n "${other_release:-}" ]; then
         status=0
         wait "$other_release" || status=$?
         cat "$other_release_log"
+        rm -f "$other_release_log"
         ((status == 0)) || exit "$status"
         continue
     fi
