@@ -2,7 +2,7 @@
 #include <QTimer>
 
 #include "game/game.h"
-#include "sound/mixer_player.h"
+#include "sound/sdl_player.h"
 #include "toolkit/application_setup.h"
 #include "toolkit/command_line.h"
 #include "toolkit/program_control.h"
@@ -23,7 +23,7 @@ int main(int argc, char* argv[]) {
 
     brivadoro::QtDialogs dialogs;
     brivadoro::MixingRandom random;
-    brivadoro::MixerPlayer sound;
+    brivadoro::SdlPlayer sound;
     brivadoro::ProcessControl program;
     brivadoro::Game game({dialogs, random, sound, program});
     // At the first turn of the name box's event loop, once the box is on screen: the sound system

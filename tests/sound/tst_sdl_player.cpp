@@ -12,7 +12,7 @@
 #include <QTemporaryFile>
 #include <QTest>
 
-#include "sound/mixer_player.h"
+#include "sound/sdl_player.h"
 #include "sound/sound_paths.h"
 #include "support/test_main.h"
 
@@ -100,7 +100,7 @@ private:
 
 } // namespace
 
-class MixerPlayerTest : public QObject {
+class SdlPlayerTest : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { testing::configureTestApplication(); }
@@ -112,7 +112,7 @@ private slots:
 // effects: each play returns at once, the unplayable ones are silent, neither playing nor closing
 // the device hangs, and nothing, the audio libraries' own reports included, reaches the error
 // stream.
-void MixerPlayerTest::everyPlayReturnsAtOnceAndQuietlyWhateverTheFile() {
+void SdlPlayerTest::everyPlayReturnsAtOnceAndQuietlyWhateverTheFile() {
     const QTemporaryDir scratch;
     QVERIFY(scratch.isValid());
     const QStringList paths = filesToPlay(scratch);
@@ -129,7 +129,7 @@ void MixerPlayerTest::everyPlayReturnsAtOnceAndQuietlyWhateverTheFile() {
             return files.value(effect == SoundEffect::Shot ? 0 : effect == SoundEffect::Explosion ? 1 : 2);
         };
         clock.start();
-        auto player = std::make_unique<MixerPlayer>(find);
+        auto player = std::make_unique<SdlPlayer>(find);
         player->start();
         QVERIFY(clock.elapsed() < kAtOnceMs);
         player->play(SoundEffect::Shot); // while the device may still be opening
@@ -153,5 +153,5 @@ void MixerPlayerTest::everyPlayReturnsAtOnceAndQuietlyWhateverTheFile() {
     QCOMPARE(errors.written(), QByteArray());
 }
 
-QTEST_MAIN(MixerPlayerTest)
-#include "tst_mixer_player.moc"
+QTEST_MAIN(SdlPlayerTest)
+#include "tst_sdl_player.moc"
