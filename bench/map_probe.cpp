@@ -1,6 +1,7 @@
 // Measures how long programs take from their start to their first window on an X display, and
-// their peak memory by then. Usage: map_probe RUNS NAME=COMMAND... (each command one word, args
-// after a comma: "game=build/brivadoro" "minimal=build/bench/minimal_window,dialog").
+// their peak memory and the shared libraries they have mapped by then, or SETTLE milliseconds
+// later. Usage: map_probe RUNS [--settle=SETTLE] NAME=COMMAND... (each command one word, args after
+// a comma: "game=build/brivadoro" "minimal=build/bench/minimal_window,dialog").
 // The runs of the programs alternate, so that both see the same machine.
 #include <X11/Xlib.h>
 
@@ -11,8 +12,10 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -23,6 +26,7 @@ struct Program {
     std::vector<std::string> argv;
     std::vector<double> ms;
     std::vector<long> peakKb;
+    std::vector<std::size_t> libraries;
 };
 
 long peakMemoryKb(pid_t pid) {
@@ -35,7 +39,20 @@ long peakMemoryKb(pid_t pid) {
     return 0;
 }
 
-bool runOnce(Display* display, Program& program) {
+// The shared objects mapped into the process, each counted once however many mappings it has.
+std::size_t mappedLibraries(pid_t pid) {
+    std::ifstream maps("/proc/" + std::to_string(pid) + "/maps");
+    std::set<std::string> libraries;
+    std::string line;
+    while (std::getline(maps, line)) {
+        const std::size_t path = line.find('/');
+        if (path != std::string::npos && line.find(".so", path) != std::string::npos)
+            libraries.insert(line.substr(path));
+    }
+    return libraries.size();
+}
+
+bool runOnce(Display* display, Program& program, std::chrono::milliseconds settle) {
     XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
     XSync(display, True);
     const auto start = std::chrono::steady_clock::now();
@@ -57,7 +74,9 @@ bool runOnce(Display* display, Program& program) {
     }
     const double ms =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    std::this_thread::sleep_for(settle);
     program.peakKb.push_back(peakMemoryKb(pid));
+    program.libraries.push_back(mappedLibraries(pid));
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
     program.ms.push_back(ms);
@@ -74,7 +93,7 @@ template <typename T> T median(std::vector<T> values) {
 // cppcheck-suppress constParameter ; main's argv is char*[] by the language
 int main(int argc, char* argv[]) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: map_probe RUNS NAME=COMMAND[,ARG...]...\n");
+        std::fprintf(stderr, "usage: map_probe RUNS [--settle=MS] NAME=COMMAND[,ARG...]...\n");
         return 2;
     }
     Display* display = XOpenDisplay(nullptr);
@@ -83,10 +102,15 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     const int runs = std::atoi(argv[1]);
+    std::chrono::milliseconds settle{0};
     std::vector<Program> programs;
     for (int i = 2; i < argc; ++i) {
         const std::string argument = argv[i];
-        Program program{argument.substr(0, argument.find('=')), {}, {}, {}};
+        if (argument.starts_with("--settle=")) {
+            settle = std::chrono::milliseconds(std::atoi(argument.c_str() + 9));
+            continue;
+        }
+        Program program{argument.substr(0, argument.find('=')), {}, {}, {}, {}};
         std::string rest = argument.substr(argument.find('=') + 1);
         for (std::size_t comma; (comma = rest.find(',')) != std::string::npos; rest.erase(0, comma + 1))
             program.argv.push_back(rest.substr(0, comma));
@@ -95,11 +119,13 @@ int main(int argc, char* argv[]) {
     }
     for (int run = 0; run < runs; ++run) {
         for (Program& program : programs)
-            runOnce(display, program);
+            runOnce(display, program, settle);
     }
     for (const Program& program : programs)
-        std::printf("%-10s first window after median %7.1f ms, peak memory median %6ld KiB (%d runs)\n",
-                    program.name.c_str(), median(program.ms), median(program.peakKb), runs);
+        std::printf("%-10s first window after median %7.1f ms, peak memory median %6ld KiB, libraries median "
+                    "%3zu, %lld ms after it (%d runs)\n",
+                    program.name.c_str(), median(program.ms), median(program.peakKb),
+                    median(program.libraries), static_cast<long long>(settle.count()), runs);
     if (programs.size() >= 2)
         std::printf("ratio %s/%s: time %.2f, memory %.2f\n", programs[0].name.c_str(),
                     programs[1].name.c_str(), median(programs[0].ms) / median(programs[1].ms),
