@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev libsdl2-mixer-dev
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev libsdl2-dev
     qt6-translations-l10n fonts-liberation2
     libx11-dev xvfb xauth
     desktop-file-utils appstream strace clang-format clang-tidy cppcheck

@@ -39,7 +39,7 @@ recommends=$(field_names Recommends || true)
 for package in libqt6widgets6 libqt6gui6 libqt6svg6 fonts-liberation2 qt6-translations-l10n; do
     grep -qx "$package" <<<"$depends" || fail "Depends lacks $package: $(dpkg-deb --field "$deb" Depends)"
 done
-for package in libsdl2-2.0-0 libsdl2-mixer-2.0-0; do
+for package in libsdl2-2.0-0; do
     grep -qx "$package" <<<"$recommends" || fail "Recommends lacks $package"
     # SDL is loaded at run time, so that the game also runs without it: no link may pull it in.
     ! grep -qx "$package" <<<"$depends" || fail "Depends names $package, which the game can do without"
