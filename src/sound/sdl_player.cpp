@@ -14,11 +14,13 @@ namespace brivadoro {
 
 namespace {
 
-constexpr int kFrequency = 44100;
-constexpr std::uint8_t kOutputChannels = 2;
-// About 12 ms at 44.1 kHz: a new sound starts with the next buffer, so this is the longest delay
+// The effects' own format: a device that takes it keeps each effect as small as its file, and one
+// that does not is given its own format, to which each effect is converted once.
+constexpr int kFrequency = 22050;
+constexpr std::uint8_t kOutputChannels = 1;
+// About 12 ms at 22.05 kHz: a new sound starts with the next buffer, so this is the longest delay
 // between a click and its sound. The device may change the rest of the format, never this.
-constexpr std::uint16_t kBufferFrames = 512;
+constexpr std::uint16_t kBufferFrames = 256;
 constexpr int kAllowedChanges =
     sdl::kAllowFrequencyChange | sdl::kAllowFormatChange | sdl::kAllowChannelsChange;
 constexpr int kCloseFile = 1;
