@@ -1,10 +1,29 @@
 #!/usr/bin/env bash
-# Builds Brivadoro and prints its benchmark figures: handler costs offscreen, and start-up time and
-# memory against a minimal Qt program that shows one dialog, as the game first shows its name box,
-# on a private Xvfb display.
+# Builds Brivadoro and prints its benchmark figures: handler costs offscreen, the sound's delays, and
+# start-up time and memory against a minimal Qt program that shows one dialog, as the game first shows
+# its name box, on a private Xvfb display. The sound plays to a private PulseAudio server whose one
+# sink plays to no card, as a desktop's sound server would take the game's stream.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup.sh
+
+scratch=$(mktemp -d)
+records=$scratch/records
+sound=$scratch/sound
+mkdir -m 700 "$records" "$sound"
+HOME=$sound XDG_RUNTIME_DIR=$sound pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
+    --load="module-null-sink sink_name=bench" \
+    --load="module-native-protocol-unix auth-anonymous=1 socket=$sound/native" 2>/dev/null &
+server=$!
+display=:$((90 + RANDOM % 100))
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb $server 2>/dev/null; rm -rf "$scratch"' EXIT
+export PULSE_SERVER=unix:$sound/native
+for _ in $(seq 200); do
+    pactl info >/dev/null 2>&1 && break
+    sleep 0.05
+done
 
 status=0
 for bench in build/bench/bench_*; do
@@ -13,15 +32,12 @@ for bench in build/bench/bench_*; do
     fi
 done
 
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null' EXIT
 sleep 1
-records=$(mktemp -d)
-DISPLAY=$display XDG_DATA_HOME=$records QT_QPA_PLATFORM=xcb build/bench/map_probe 15 \
-    "game=$PWD/build/brivadoro" "minimal=$PWD/build/bench/minimal_window,dialog"
-rm -rf "$records"
+# At the first window, then a second after it, once the sound device is open.
+for settle in 0 1000; do
+    DISPLAY=$display XDG_DATA_HOME=$records QT_QPA_PLATFORM=xcb build/bench/map_probe 15 --settle=$settle \
+        "game=$PWD/build/brivadoro" "minimal=$PWD/build/bench/minimal_window,dialog"
+done
 
 dbus-run-session -- /usr/bin/python3 bench/idle_cpu.py --program "$PWD/build/brivadoro" 2>/dev/null || status=1
 exit $status

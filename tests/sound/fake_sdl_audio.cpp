@@ -15,7 +15,7 @@ SdlAudioState sdlAudio;
 namespace {
 
 constexpr sdl::AudioDeviceId kDevice = 2;
-constexpr std::uint16_t kLongestPromptBuffer = 1024; // frames: about 23 ms at 44.1 kHz
+constexpr std::uint16_t kLongestPromptBuffer = 512; // frames: about 23 ms at 22.05 kHz
 constexpr sdl::AudioFormat kWavFormat = sdl::kSigned16Native;
 constexpr sdl::AudioFormat kDeviceFormat = 0x8120; // 32-bit float, unlike the WAVs
 
