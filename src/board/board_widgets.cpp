@@ -1,5 +1,7 @@
 #include "board_widgets.h"
 
+#include <algorithm>
+
 #include <QMouseEvent>
 
 namespace brivadoro {
@@ -16,15 +18,9 @@ QFont fontFor(const FontDesign& design, const QFont& platformFont) {
     return font;
 }
 
-QRect pixelRect(const ControlDesign& design) {
-    constexpr int k = BoardDesign::kTwipsPerPixel;
-    return {design.left / k, design.top / k, design.width / k, design.height / k};
-}
-
-void applyCommon(QWidget& widget, const ControlDesign& design) {
+void applyCommon(QWidget& widget, const ControlDesign& design, const ScaledPlacement& placement) {
     widget.setObjectName(designText(design.name));
-    widget.setGeometry(pixelRect(design));
-    widget.setFont(fontFor(design.font, widget.font()));
+    placement.apply(widget, BoardScale());
     widget.setVisible(design.visible);
     widget.setEnabled(design.enabled);
     if (!design.tooltip.empty())
@@ -41,11 +37,37 @@ QColor toQColor(Colour colour) {
     return QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF));
 }
 
-BoardButton::BoardButton(const ControlDesign& design, QWidget* parent) : QPushButton(parent) {
-    applyCommon(*this, design);
+ScaledPlacement::ScaledPlacement(QWidget& widget, const ControlDesign& design)
+    : design_(&design), font_(fontFor(design.font, widget.font())) {}
+
+void ScaledPlacement::apply(QWidget& widget, const BoardScale& scale) const {
+    widget.setGeometry(scale.fromTwips(design_->left, design_->top, design_->width, design_->height));
+    QFont font = font_;
+    if (font_.pointSizeF() > 0)
+        font.setPointSizeF(font_.pointSizeF() * scale.zoom());
+    else
+        font.setPixelSize(std::max(1, qRound(font_.pixelSize() * scale.zoom())));
+    widget.setFont(font);
+}
+
+BoardButton::BoardButton(const ControlDesign& design, QWidget* parent)
+    : QPushButton(parent), placement_(*this, design) {
+    applyCommon(*this, design, placement_);
     setText(designText(design.caption));
     if (design.backColor)
         setBackColor(*design.backColor);
+}
+
+void BoardButton::setPicture(const QIcon& picture, int side) {
+    pictureSide_ = side;
+    setIcon(picture);
+    setIconSize(QSize(side, side));
+}
+
+void BoardButton::rescale(const BoardScale& scale) {
+    placement_.apply(*this, scale);
+    const int side = qRound(pictureSide_ * scale.zoom());
+    setIconSize(QSize(side, side));
 }
 
 void BoardButton::setBackColor(Colour colour) {
@@ -58,8 +80,8 @@ void BoardButton::setBackColor(Colour colour) {
 }
 
 BoardLabel::BoardLabel(const ControlDesign& design, QWidget* parent)
-    : QLabel(parent), autoSize_((design.flags & LabelFlag::AutoSize) != 0) {
-    applyCommon(*this, design);
+    : QLabel(parent), placement_(*this, design), autoSize_((design.flags & LabelFlag::AutoSize) != 0) {
+    applyCommon(*this, design, placement_);
     setTextFormat(Qt::PlainText);
     if ((design.flags & LabelFlag::Centred) != 0)
         setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -87,6 +109,14 @@ void BoardLabel::setCaption(const QString& caption) {
     fitCaptionIfShown();
 }
 
+void BoardLabel::rescale(const BoardScale& scale) {
+    placement_.apply(*this, scale);
+    if (frameShape() != QFrame::NoFrame)
+        setLineWidth(std::max(1, qRound(scale.zoom())));
+    sizeStale_ = autoSize_;
+    fitCaptionIfShown();
+}
+
 void BoardLabel::setVisible(bool visible) {
     QLabel::setVisible(visible);
     fitCaptionIfShown();
@@ -105,6 +135,11 @@ void BoardLabel::mousePressEvent(QMouseEvent* event) {
 
 void BoardLabel::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
+}
+
+BoardTextBox::BoardTextBox(const ControlDesign& design, QWidget* parent)
+    : QLineEdit(parent), placement_(*this, design) {
+    applyCommon(*this, design, placement_);
 }
 
 BoardTimer::BoardTimer(int intervalMs, Qt::TimerType type, QObject* parent) : QTimer(parent) {

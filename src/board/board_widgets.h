@@ -1,15 +1,30 @@
 #pragma once
 
+#include <QIcon>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 
+#include "board_scale.h"
 #include "design.h"
 
 namespace brivadoro {
 
 QColor toQColor(Colour colour);
 QString designText(std::string_view utf8);
+
+// A control's design rectangle and font at the scale's zoom. The font is laid out at its scaled size,
+// so text stays sharp at any zoom.
+class ScaledPlacement {
+public:
+    ScaledPlacement(QWidget& widget, const ControlDesign& design);
+    void apply(QWidget& widget, const BoardScale& scale) const;
+
+private:
+    const ControlDesign* design_;
+    QFont font_;
+};
 
 // A command button of the board. A graphical one paints its BackColor through the palette; writing
 // the colour it already has costs a comparison and nothing more. Q_OBJECT, as the board looks its
@@ -26,8 +41,14 @@ public:
     [[nodiscard]] QString caption() const { return text(); }
     void setCaption(const QString& caption) { setText(caption); }
 
+    // A picture drawn from its vector image at side × side design pixels, times the zoom.
+    void setPicture(const QIcon& picture, int side);
+    void rescale(const BoardScale& scale);
+
 private:
+    ScaledPlacement placement_;
     Colour backColor_ = 0;
+    int pictureSide_ = 0;
 };
 
 // A label of the board. Its caption is plain text; an auto-size label fits every new caption; a
@@ -44,6 +65,9 @@ public:
     // labels in large fonts that would otherwise be laid out for nothing at every start.
     void setVisible(bool visible) override;
 
+    // Places the label at the scale's zoom, its border as thick as the zoom makes it.
+    void rescale(const BoardScale& scale);
+
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -51,8 +75,19 @@ protected:
 private:
     void fitCaptionIfShown();
 
+    ScaledPlacement placement_;
     bool autoSize_ = false;
     bool sizeStale_ = false;
+};
+
+// The board's text box.
+class BoardTextBox final : public QLineEdit {
+public:
+    BoardTextBox(const ControlDesign& design, QWidget* parent);
+    void rescale(const BoardScale& scale) { placement_.apply(*this, scale); }
+
+private:
+    ScaledPlacement placement_;
 };
 
 // A timer with the board's Enabled property: enabling a running timer does not restart its count.

@@ -4,10 +4,13 @@
 #include <utility>
 #include <vector>
 
+#include <QAction>
 #include <QCloseEvent>
-#include <QLineEdit>
 #include <QMenuBar>
 #include <QPainter>
+#include <QScreen>
+#include <QShowEvent>
+#include <QWindow>
 
 #include "backdrop.h"
 #include "board_assets.h"
@@ -20,6 +23,14 @@ namespace {
 
 // The board's colour where no backdrop has been painted yet.
 constexpr Colour kPlatformFace = 0x00F0F0F0;
+// Around an inner area that does not fill the window: the deep blue the backdrop shades into.
+constexpr Colour kMarginColour = 0x00400000;
+// The board never gets smaller than this, whatever the window.
+constexpr double kSmallestZoom = 0.25;
+// The design size of the pictures on the Exit and start buttons.
+constexpr int kPictureSide = 24;
+// What a window manager's frame is taken to add before the real frame is known.
+constexpr QMargins kFrameAllowance{8, 40, 8, 8};
 
 std::size_t targetIndex(QStringView name) {
     return std::size_t(std::find(kTargetNames.begin(), kTargetNames.end(), name) - kTargetNames.begin());
@@ -49,12 +60,29 @@ struct BoardPointers {
 };
 
 BoardSurface::BoardSurface(QCursor pointer, QWidget* parent)
-    : QWidget(parent), backdrop_(BoardScale::kInnerWidth, BoardScale::kInnerHeight, QImage::Format_RGB32),
-      boardCursor_(std::move(pointer)) {
-    setFixedSize(backdrop_.size());
-    backdrop_.fill(toQColor(kPlatformFace));
+    : QWidget(parent), boardCursor_(std::move(pointer)) {
+    setFixedSize(BoardScale().innerSize());
     setAttribute(Qt::WA_OpaquePaintEvent);
     setCursor(boardCursor_);
+}
+
+void BoardSurface::setBackdrop(BackdropDigits digits) {
+    digits_ = digits;
+    update();
+}
+
+QImage BoardSurface::backdrop() const {
+    QImage image(size(), QImage::Format_RGB32);
+    QPainter painter(&image);
+    paintBackdropWithin(painter, image.rect());
+    return image;
+}
+
+void BoardSurface::paintBackdropWithin(QPainter& painter, const QRect& within) const {
+    if (digits_)
+        paintBackdrop(painter, size(), *digits_, within);
+    else
+        painter.fillRect(within, toQColor(kPlatformFace));
 }
 
 void BoardSurface::setPassThroughPointer(QWidget* control, const QCursor& cursor) {
@@ -65,7 +93,7 @@ void BoardSurface::setPassThroughPointer(QWidget* control, const QCursor& cursor
 
 void BoardSurface::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    painter.drawImage(event->rect(), backdrop_, event->rect());
+    paintBackdropWithin(painter, event->rect());
 }
 
 void BoardSurface::mousePressEvent(QMouseEvent* event) {
@@ -88,16 +116,38 @@ void BoardSurface::mouseMoveEvent(QMouseEvent* event) {
     setCursor(over ? passThroughCursor_ : boardCursor_);
 }
 
+BoardFrame::BoardFrame(QWidget* parent) : QWidget(parent) {
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, toQColor(kMarginColour));
+    setPalette(pal);
+    setAutoFillBackground(true);
+}
+
+void BoardFrame::setBoardSize(QSize size) {
+    boardSize_ = size;
+    updateGeometry();
+}
+
+void BoardFrame::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    emit resized();
+}
+
 Tavola::Tavola(QWidget* parent) : QMainWindow(parent) {
     setObjectName(u"Tavola"_s);
     setWindowTitle(designText(BoardDesign::kCaption));
     setWindowIcon(BoardAssets::windowIcon());
-    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     const BoardPointers pointers;
-    surface_ = new BoardSurface(pointers.board, this);
+    frame_ = new BoardFrame(this);
+    setCentralWidget(frame_);
+    surface_ = new BoardSurface(pointers.board, frame_);
     surface_->setObjectName(u"inner"_s);
-    setCentralWidget(surface_);
     connect(surface_, &BoardSurface::clicked, this, &Tavola::boardClicked);
+    BoardScale smallest;
+    smallest.setZoom(kSmallestZoom);
+    frame_->setMinimumSize(smallest.innerSize());
+    frame_->setBoardSize(surface_->size());
+    connect(frame_, &BoardFrame::resized, this, &Tavola::fitBoardToWindow);
 
     createControls(pointers);
     createMenus();
@@ -109,7 +159,11 @@ Tavola::Tavola(QWidget* parent) : QMainWindow(parent) {
     timer1_->setEnabled(BoardDesign::kTimer1Enabled);
     timer2_->setEnabled(BoardDesign::kTimer2Enabled);
 
-    setFixedSize(sizeHint());
+    // The desktop's key for full screen; the menu keeps only the board's own items.
+    auto* fullScreen = new QAction(this);
+    fullScreen->setShortcut(Qt::Key_F11);
+    addAction(fullScreen);
+    connect(fullScreen, &QAction::triggered, this, &Tavola::toggleFullScreen);
 }
 
 void Tavola::createControls(const BoardPointers& pointers) {
@@ -125,18 +179,10 @@ void Tavola::createControls(const BoardPointers& pointers) {
             widget = button;
             break;
         }
-        case ControlKind::TextBox: {
-            auto* box = new QLineEdit(surface_);
-            box->setObjectName(designText(design.name));
-            box->setGeometry(
-                design.left / BoardDesign::kTwipsPerPixel, design.top / BoardDesign::kTwipsPerPixel,
-                design.width / BoardDesign::kTwipsPerPixel, design.height / BoardDesign::kTwipsPerPixel);
-            box->setVisible(design.visible);
-            box->setEnabled(design.enabled);
-            box->setToolTip(designText(design.tooltip));
-            widget = box;
+        case ControlKind::TextBox:
+            textBox_ = new BoardTextBox(design, surface_);
+            widget = textBox_;
             break;
-        }
         case ControlKind::Label: {
             auto* boardLabel = new BoardLabel(design, surface_);
             labels_.insert(boardLabel->objectName(), boardLabel);
@@ -157,6 +203,7 @@ void Tavola::createControls(const BoardPointers& pointers) {
 }
 
 void Tavola::arrangeButtons(const std::vector<BoardButton*>& buttons, const BoardPointers& pointers) {
+    buttons_ = buttons;
     for (BoardButton* button : buttons) {
         const std::size_t index = targetIndex(button->objectName());
         if (index < targets_.size()) {
@@ -184,10 +231,8 @@ void Tavola::arrangeButtons(const std::vector<BoardButton*>& buttons, const Boar
     for (BoardButton* button : stacked)
         button->raise();
 
-    cmdExit_->setIcon(BoardAssets::exitPicture());
-    cmdNext_->setIcon(BoardAssets::nextPicture());
-    cmdExit_->setIconSize({24, 24});
-    cmdNext_->setIconSize({24, 24});
+    cmdExit_->setPicture(BoardAssets::exitPicture(), kPictureSide);
+    cmdNext_->setPicture(BoardAssets::nextPicture(), kPictureSide);
     connect(cmdExit_, &QPushButton::clicked, this, &Tavola::exitClicked);
     // Disabled, yet its clicks reach the board, which launches the targets.
     cmdNext_->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -232,8 +277,7 @@ void Tavola::drawBackdrop(int firstDigit, int secondDigit) {
         });
         scale_ = user;
     }
-    paintBackdrop(surface_->backdrop(), firstDigit, secondDigit);
-    surface_->update();
+    surface_->setBackdrop({firstDigit, secondDigit});
 }
 
 void Tavola::setTargetLeft(TargetId id, float left) {
@@ -250,6 +294,62 @@ void Tavola::placeTarget(TargetId id) {
     const QPointF& position = positions_[std::size_t(id)];
     target(id).move(qRound(scale_.toPixelsX(float(position.x()))),
                     qRound(scale_.toPixelsY(float(position.y()))));
+}
+
+void Tavola::fitBoardToWindow() {
+    const double zoom = std::max(kSmallestZoom, BoardScale::zoomToFit(frame_->size()));
+    if (zoom != scale_.zoom())
+        applyZoom(zoom);
+    surface_->move((frame_->width() - surface_->width()) / 2, (frame_->height() - surface_->height()) / 2);
+}
+
+void Tavola::applyZoom(double zoom) {
+    scale_.setZoom(zoom);
+    surface_->setFixedSize(scale_.innerSize());
+    frame_->setBoardSize(scale_.innerSize());
+    for (BoardButton* button : buttons_)
+        button->rescale(scale_);
+    for (BoardLabel* boardLabel : std::as_const(labels_))
+        boardLabel->rescale(scale_);
+    textBox_->rescale(scale_);
+    for (TargetId id : kAllTargets)
+        placeTarget(id);
+}
+
+double Tavola::zoomForScreen() const {
+    const QSize room = screen()->availableGeometry().size().shrunkBy(expectedFrame());
+    // The menu bar may wrap onto more lines in a narrower window: fit once more with its height there.
+    double zoom = 1.0;
+    for (int width = BoardScale::kInnerWidth, pass = 0; pass < 2; ++pass) {
+        zoom = std::min(1.0, BoardScale::zoomToFit(room - QSize(0, menuBar()->heightForWidth(width))));
+        width = qRound(BoardScale::kInnerWidth * zoom);
+    }
+    return zoom;
+}
+
+QMargins Tavola::expectedFrame() const {
+    const QWindow* window = windowHandle();
+    return window && !window->frameMargins().isNull() ? window->frameMargins() : kFrameAllowance;
+}
+
+void Tavola::toggleFullScreen() {
+    setWindowState(windowState() ^ Qt::WindowFullScreen);
+}
+
+void Tavola::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (placed_ || event->spontaneous())
+        return;
+    // The first show fits the whole window into the screen's free area and centres it there.
+    placed_ = true;
+    const double zoom = zoomForScreen();
+    if (zoom < scale_.zoom()) {
+        applyZoom(zoom);
+        resize(sizeHint());
+    }
+    QRect outer(QPoint(), size().grownBy(expectedFrame()));
+    outer.moveCenter(screen()->availableGeometry().center());
+    move(outer.topLeft());
 }
 
 void Tavola::changeEvent(QEvent* event) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <vector>
 
 #include <QHash>
@@ -8,6 +9,7 @@
 #include <QMainWindow>
 #include <QPointF>
 
+#include "backdrop.h"
 #include "board_scale.h"
 #include "board_widgets.h"
 #include "target_id.h"
@@ -23,8 +25,10 @@ class BoardSurface final : public QWidget {
 public:
     BoardSurface(QCursor pointer, QWidget* parent);
 
-    [[nodiscard]] const QImage& backdrop() const { return backdrop_; }
-    QImage& backdrop() { return backdrop_; }
+    // The backdrop is kept as its digits and painted at whatever size the area has.
+    void setBackdrop(BackdropDigits digits);
+    // The backdrop as the area shows it, for a reader that wants its pixels.
+    [[nodiscard]] QImage backdrop() const;
 
     // A control that lets clicks through to the board but keeps its own pointer.
     void setPassThroughPointer(QWidget* control, const QCursor& cursor);
@@ -39,11 +43,32 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
-    QImage backdrop_;
+    void paintBackdropWithin(QPainter& painter, const QRect& within) const;
+
+    std::optional<BackdropDigits> digits_;
     QCursor boardCursor_;
     QWidget* passThrough_ = nullptr;
     QCursor passThroughCursor_;
     bool pressed_ = false;
+};
+
+// Holds the inner area centred at the largest size that fits, and paints the margins around it
+// in the board's own colour.
+class BoardFrame final : public QWidget {
+    Q_OBJECT
+public:
+    explicit BoardFrame(QWidget* parent);
+    void setBoardSize(QSize size);
+    [[nodiscard]] QSize sizeHint() const override { return boardSize_; }
+
+signals:
+    void resized();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QSize boardSize_;
 };
 
 // The board: the game's only window, with every control, the menu and the two timers, built from
@@ -80,6 +105,11 @@ public:
     void setTargetLeft(TargetId id, float left);
     void setTargetTop(TargetId id, float top);
 
+    // Scales the whole board uniformly to the largest size that fits the window, centred.
+    void fitBoardToWindow();
+    // Full screen and back to the state before it: F11.
+    void toggleFullScreen();
+
 signals:
     void boardClicked();
     void targetClicked(brivadoro::TargetId id);
@@ -91,6 +121,7 @@ signals:
 protected:
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -99,8 +130,17 @@ private:
     void arrangeButtons(const std::vector<BoardButton*>& buttons, const BoardPointers& pointers);
     void createMenus();
     void placeTarget(TargetId id);
+    void applyZoom(double zoom);
+    // The zoom at which the window, its frame and menu included, fits the screen's free area.
+    [[nodiscard]] double zoomForScreen() const;
+    // The window manager's frame, or an allowance for it while it is not known yet.
+    [[nodiscard]] QMargins expectedFrame() const;
 
+    BoardFrame* frame_ = nullptr;
     BoardSurface* surface_ = nullptr;
+    std::vector<BoardButton*> buttons_;
+    BoardTextBox* textBox_ = nullptr;
+    bool placed_ = false;
     std::array<BoardButton*, kAllTargets.size()> targets_{};
     std::array<QPointF, kAllTargets.size()> positions_{};
     BoardButton* cmdExit_ = nullptr;

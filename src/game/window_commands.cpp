@@ -30,9 +30,13 @@ void Game::closeBox() {
 
 void Game::unloadBoard() {
     // This command still runs inside a signal of the old window's menu, so the window is deleted
-    // later; its timers stop and it vanishes now, so that nothing of it runs behind the new game.
+    // later; its timers stop, it vanishes and it is cut off from the game now, so that nothing of it
+    // (a late resize or state change as it hides) reaches a game that has no board.
     board_->Timer1().setEnabled(false);
     board_->Timer2().setEnabled(false);
+    board_->disconnect(this);
+    board_->Timer1().disconnect(this);
+    board_->Timer2().disconnect(this);
     board_->hide();
     board_.release()->deleteLater();
 }

@@ -108,7 +108,6 @@ void BoardTest::innerAreaAndTitleAreFixed() {
     Tavola board;
     QCOMPARE(board.windowTitle(), u"Brivadoro");
     QCOMPARE(board.surface().size(), QSize(608, 672));
-    QCOMPARE(board.minimumSize(), board.maximumSize());
     QCOMPARE(board.Timer1().interval(), 1000);
     QCOMPARE(board.Timer1().timerType(), Qt::PreciseTimer);
     QVERIFY(board.Timer1().enabled());

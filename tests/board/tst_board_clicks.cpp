@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QInputDialog>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
@@ -67,6 +68,8 @@ private slots:
 
     void clickGoesWhereThePlayerPoints_data();
     void clickGoesWhereThePlayerPoints();
+    void targetCornersTakeTheClickAtEveryZoom_data();
+    void targetCornersTakeTheClickAtEveryZoom();
     void timersTickWhileTheWarningIsOpen();
 };
 
@@ -130,6 +133,44 @@ void BoardClicksTest::clickGoesWhereThePlayerPoints() {
     QCOMPARE(t.world.program.endedWith.has_value(), outcome == Outcome::Exit);
     if (outcome == Outcome::Launch)
         QCOMPARE(t.sound.played[0], SoundEffect::Laser);
+}
+
+// The board's units map to pixels at the zoom that fits the window: a target placed at Left 300 and
+// Top 256 lies where the zoom puts it, and each of its corner pixels takes the click.
+void BoardClicksTest::targetCornersTakeTheClickAtEveryZoom_data() {
+    QTest::addColumn<QSize>("room"); // the window's area under the menu bar
+    QTest::addColumn<QRect>("inner");
+    QTest::addColumn<QRect>("target");
+    QTest::newRow("three quarters") << QSize(456, 504) << QRect(0, 0, 456, 504) << QRect(225, 252, 61, 61);
+    QTest::newRow("design size") << QSize(608, 672) << QRect(0, 0, 608, 672) << QRect(300, 336, 81, 81);
+    QTest::newRow("double") << QSize(1216, 1344) << QRect(0, 0, 1216, 1344) << QRect(600, 672, 162, 162);
+    QTest::newRow("wide window, centred")
+        << QSize(1000, 800) << QRect(138, 0, 724, 800) << QRect(357, 400, 96, 96);
+    QTest::newRow("full screen at 3840x2160")
+        << QSize(3840, 2136) << QRect(953, 0, 1933, 2136) << QRect(954, 1068, 257, 257);
+}
+
+void BoardClicksTest::targetCornersTakeTheClickAtEveryZoom() {
+    QFETCH(QSize, room);
+    QFETCH(QRect, inner);
+    QFETCH(QRect, target);
+    TargetWorld t;
+    Tavola& board = t.board();
+    board.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&board));
+    board.resize(room + QSize(0, board.menuBar()->heightForWidth(room.width())));
+    QTRY_COMPARE(board.surface().geometry(), inner);
+    const std::array corners{target.topLeft(), target.topRight(), target.bottomLeft(), target.bottomRight()};
+    for (const QPoint corner : corners) {
+        placeTarget(board, TargetId::paricmd, kParicmdPlace, true);
+        QCOMPARE(board.target(TargetId::paricmd).geometry(), target);
+        QTest::mouseClick(board.windowHandle(), Qt::LeftButton, {}, board.surface().mapTo(&board, corner));
+    }
+    QCOMPARE(board.Punteggio().caption(), u" 4"_s);
+    placeTarget(board, TargetId::paricmd, kParicmdPlace, true);
+    QTest::mouseClick(board.windowHandle(), Qt::LeftButton, {},
+                      board.surface().mapTo(&board, target.topLeft() - QPoint(1, 1)));
+    QVERIFY(board.Timer2().isActive());
 }
 
 // With Qt's own message box, both timers tick while the warning is open and the button stays red.

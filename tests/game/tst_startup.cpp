@@ -170,8 +170,11 @@ void StartUpTest::answeringYesStartsAfreshButKeepsTheBoardState() {
     world.forget();
 
     world.dialogs.answer({MessageAnswer::Yes, {}, {}});
-    world.dialogs.answerText(u"Bruno"_s);
+    // The old window, hidden but not yet deleted, may still resize or close: the game no longer hears it.
+    world.dialogs.answer({MessageAnswer::Ok, u"Bruno"_s, [&] { emit old->resized(); }});
     game.Next_Click();
+    emit old->closeRequested();
+    QVERIFY(!world.program.endedWith);
 
     QCOMPARE(world.dialogs.shown.at(1).text, u"Come ti chiami?");
     Tavola& board = game.board();
