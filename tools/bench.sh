@@ -39,7 +39,9 @@ for settle in 0 1000; do
         "game=$PWD/build/brivadoro" "minimal=$PWD/build/bench/minimal_window,dialog"
 done
 
-# The idle figure is the game's own: with a sound server, SDL's audio thread adds its steady feed of
+# The idle figures are the game's own: with a sound server, SDL's audio thread adds its steady feed of
 # silence, about 0.4 % of a core here, as it did through SDL_mixer.
 env -u PULSE_SERVER dbus-run-session -- /usr/bin/python3 bench/idle_cpu.py --program "$PWD/build/brivadoro" 2>/dev/null || status=1
+env -u PULSE_SERVER dbus-run-session -- /usr/bin/python3 bench/idle_cpu.py --program "$PWD/build/brivadoro" \
+    --screen 3840x2160 --full-screen --limit 0.5 2>/dev/null || status=1
 exit $status

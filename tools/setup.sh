@@ -11,7 +11,7 @@ packages=(
     qt6-translations-l10n fonts-liberation2
     libx11-dev xvfb xauth
     desktop-file-utils appstream strace clang-format clang-tidy cppcheck
-    xdotool dbus-daemon at-spi2-core python3-pyatspi imagemagick pulseaudio pulseaudio-utils
+    xdotool dbus-daemon at-spi2-core python3-pyatspi imagemagick pulseaudio pulseaudio-utils openbox
     clang libclang-rt-dev llvm
 )
 

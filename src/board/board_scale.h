@@ -40,7 +40,8 @@ public:
         return zoomed(userDefined_ ? units : units / BoardDesign::kTwipsPerPixel);
     }
     [[nodiscard]] float toPixelsY(float units) const {
-        return zoomed(userDefined_ ? units * (kInnerHeight / kScaleHeight) : units / BoardDesign::kTwipsPerPixel);
+        return zoomed(userDefined_ ? units * (kInnerHeight / kScaleHeight)
+                                   : units / BoardDesign::kTwipsPerPixel);
     }
     [[nodiscard]] float fromPixelsX(float pixels) const {
         const float design = unzoomed(pixels);

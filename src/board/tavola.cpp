@@ -340,16 +340,19 @@ void Tavola::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (placed_ || event->spontaneous())
         return;
-    // The first show fits the whole window into the screen's free area and centres it there.
+    // The first show fits the whole window into the screen's free area and centres it there; the
+    // size Qt chose for it (at most two thirds of the screen) is set aside.
     placed_ = true;
     const double zoom = zoomForScreen();
-    if (zoom < scale_.zoom()) {
+    if (zoom != scale_.zoom())
         applyZoom(zoom);
-        resize(sizeHint());
-    }
-    QRect outer(QPoint(), size().grownBy(expectedFrame()));
+    const QSize inner = scale_.innerSize();
+    resize(inner.width(), inner.height() + menuBar()->heightForWidth(inner.width()));
+    const QMargins frame = expectedFrame();
+    QRect outer(QPoint(), size().grownBy(frame));
     outer.moveCenter(screen()->availableGeometry().center());
-    move(outer.topLeft());
+    // Placed by its inner area, which every platform honours, so that the frame fits around it.
+    setGeometry(QRect(outer.topLeft() + QPoint(frame.left(), frame.top()), size()));
 }
 
 void Tavola::changeEvent(QEvent* event) {

@@ -33,16 +33,22 @@ BOX_ROLES = (pyatspi.ROLE_DIALOG, pyatspi.ROLE_ALERT)
 class GameSession:
     """One run of the program under Xvfb, with its own records folder and accessibility bus."""
 
-    def __init__(self, program, records_home, screenshots=None):
+    def __init__(self, program, records_home, screenshots=None, screen="1024x900", window_manager=False,
+                 environment=None):
         self.program = program
         self.records_home = records_home
         self.screenshots = screenshots
+        self.screen = screen
+        self.window_manager = window_manager
+        self.environment = environment or {}
         self.processes = []
         self.game = None
 
     def __enter__(self):
         try:
             self.start_display()
+            if self.window_manager:
+                self.start_window_manager()
             self.start_accessibility_bus()
             self.start_game()
         except BaseException:
@@ -55,13 +61,29 @@ class GameSession:
         # connects meanwhile: the bus launcher's short visit, to publish the bus on the root window,
         # would race the game's first connection.
         read_end, write_end = os.pipe()
-        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x900x24",
+        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.screen + "x24",
                                  "-nolisten", "tcp", "-noreset"], pass_fds=[write_end], stderr=subprocess.DEVNULL)
         self.processes.append(xvfb)
         os.close(write_end)
         self.display = ":" + read_display_number(read_end, xvfb)
         wait_for_display(self.display, xvfb)
         os.environ["DISPLAY"] = self.display
+
+    def start_window_manager(self, timeout=20.0):
+        """Starts openbox, so that maximise and full screen are real, and waits until it manages the
+        screen: it runs its start-up command only then."""
+        with tempfile.TemporaryDirectory(prefix="brivadoro-wm-") as folder:
+            ready = os.path.join(folder, "ready")
+            manager = subprocess.Popen(["openbox", "--sm-disable", "--startup", f"touch {ready}"],
+                                       env=dict(os.environ, XDG_CONFIG_HOME=folder), stderr=subprocess.DEVNULL)
+            self.processes.append(manager)
+            deadline = time.monotonic() + timeout
+            while not os.path.exists(ready):
+                if manager.poll() is not None:
+                    raise RuntimeError(f"openbox ended with status {manager.returncode}")
+                if time.monotonic() > deadline:
+                    raise TimeoutError(f"openbox did not manage the screen within {timeout} s")
+                time.sleep(0.05)
 
     def start_accessibility_bus(self):
         launcher = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
@@ -71,7 +93,7 @@ class GameSession:
 
     def start_game(self):
         environment = dict(os.environ, XDG_DATA_HOME=self.records_home, QT_QPA_PLATFORM="xcb",
-                           QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+                           QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", **self.environment)
         self.started = time.monotonic()
         # What the game says on its error stream, a sanitizer's report included, is kept beside the
         # screenshots.
@@ -133,13 +155,21 @@ class GameSession:
 
     def board_inner(self):
         """The board's inner area as (x, y) of its top-left corner on the screen."""
-        board = self.board()
-        for index in range(board.childCount):
-            child = board.getChildAtIndex(index)
-            if child.getRole() == pyatspi.ROLE_FILLER:
-                extents = child.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-                return extents.x, extents.y
+        return self.inner_area()[:2]
+
+    def inner_area(self):
+        """The board's inner area, where the targets move, as (x, y, width, height) on the screen."""
+        for node in walk(self.board()):
+            if node.getRole() == pyatspi.ROLE_FILLER and any(
+                    node.getChildAtIndex(index).getRole() == pyatspi.ROLE_PUSH_BUTTON
+                    for index in range(node.childCount)):
+                extents = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+                return extents.x, extents.y, extents.width, extents.height
         raise RuntimeError("the board has no inner area")
+
+    def zoom(self):
+        """How many times its design size the inner area is shown."""
+        return self.inner_area()[2] / INNER_SIZE[0]
 
     def shown_buttons(self):
         """Every shown button on the board as (caption, (x, y, width, height)) on the screen."""
@@ -152,11 +182,12 @@ class GameSession:
 
     def score(self):
         """The score label's caption."""
-        inner_x, inner_y = self.board_inner()
+        inner_x, inner_y, width, _ = self.inner_area()
+        place = [round(at * width / INNER_SIZE[0]) for at in SCORE_PLACE]
         for node in walk(self.board()):
             if node.getRole() == pyatspi.ROLE_LABEL:
                 extents = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-                if (extents.x - inner_x, extents.y - inner_y) == SCORE_PLACE:
+                if abs(extents.x - inner_x - place[0]) <= 1 and abs(extents.y - inner_y - place[1]) <= 1:
                     return node.name
         raise RuntimeError("no score label on the board")
 
@@ -186,8 +217,10 @@ class GameSession:
         subprocess.run(["xdotool", "mousemove", "--sync", str(x), str(y), "click", "1"], check=True)
 
     def click_inner(self, x, y):
-        inner_x, inner_y = self.board_inner()
-        self.click(inner_x + x, inner_y + y)
+        """Clicks at a place of the inner area given in design pixels."""
+        inner_x, inner_y, width, _ = self.inner_area()
+        zoom = width / INNER_SIZE[0]
+        self.click(inner_x + round(x * zoom), inner_y + round(y * zoom))
 
     def answer(self, text, *keys, timeout=10.0):
         """Waits for the box showing text and presses keys (Return by default)."""
