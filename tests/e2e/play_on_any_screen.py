@@ -111,8 +111,10 @@ def edge_width(session, scale, timeout=60.0):
                 break  # the targets moved while the screen was read
             backdrop, face = row[0], row[-1]
             last_backdrop = max(i for i, pixel in enumerate(row[:12]) if same(pixel, backdrop))
-            first_face = min(i for i, pixel in enumerate(row) if i > last_backdrop and same(pixel, face))
-            return first_face - last_backdrop - 1
+            first_face = min((i for i, pixel in enumerate(row) if i > last_backdrop and same(pixel, face)),
+                             default=None)
+            if first_face is not None:  # else a label lay across the row: look at another target
+                return first_face - last_backdrop - 1
         time.sleep(0.2)
     raise TimeoutError("no target stood clear to look at its edge")
 
