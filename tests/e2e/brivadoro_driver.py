@@ -224,9 +224,26 @@ class GameSession:
 
     def answer(self, text, *keys, timeout=10.0):
         """Waits for the box showing text and presses keys (Return by default)."""
-        self.wait_for(lambda: self.dialog_with_text(text), timeout)
+        box = self.wait_for(lambda: self.dialog_with_text(text), timeout)
+        if self.window_manager:
+            self.make_active(box)
         self.key(*(keys or ("Return",)))
         self.wait_for(lambda: self.dialog_with_text(text) is None, timeout)
+
+    def make_active(self, box, timeout=10.0):
+        """Waits until the box has the keyboard. A window manager may hold a new window back from
+        it (openbox's guard against windows that steal the focus); a click on the box's top margin,
+        where it has no control, then gives it."""
+        active = lambda: box.getState().contains(pyatspi.STATE_ACTIVE)  # noqa: E731
+        deadline = time.monotonic() + timeout
+        while not active():
+            if time.monotonic() > deadline:
+                raise TimeoutError("the box never took the keyboard")
+            with contextlib.suppress(TimeoutError):
+                self.wait_for(active, timeout=1.0)
+                return
+            extents = box.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+            self.click(extents.x + extents.width // 2, extents.y + 3)
 
     def screenshot(self, name):
         if self.screenshots is None:
