@@ -59,13 +59,20 @@ def shoot(session, scale, right, where=lambda extents, inner: True, timeout=120.
     while time.monotonic() < deadline:
         inner = tuple(round(v * scale) for v in session.inner_area())
         shown = targets(session, scale)
-        for number, extents in shown:
-            centre = free_centre(extents, shown, inner)
-            if (number % 4 == 0) == right and centre and where(extents, inner):
-                session.click(*centre)
-                break
+        chosen = next((centre for number, extents in shown
+                       if (number % 4 == 0) == right and (centre := free_centre(extents, shown, inner))
+                       and where(extents, inner)), None)
+        if chosen is None:
+            time.sleep(0.1)
+            continue
+        # Reading the board takes a while on a busy machine: the click goes only where a second
+        # reading still finds the targets, so that it does not land on a spot a target has left.
+        if targets(session, scale) != shown:
+            continue
+        session.click(*chosen)
         time.sleep(0.3)
-        if session.dialog_with_text_ending(WARNING_END):
+        if warning := session.dialog_with_text_ending(WARNING_END):
+            session.make_active(warning)
             session.key("Return")
             session.wait_for(lambda: session.dialog_with_text_ending(WARNING_END) is None)
         score = session.score()
