@@ -2,6 +2,7 @@
 #include <QTimer>
 
 #include "game/game.h"
+#include "records/record_files.h"
 #include "sound/sdl_player.h"
 #include "toolkit/application_setup.h"
 #include "toolkit/command_line.h"
@@ -10,14 +11,16 @@
 #include "toolkit/random_source.h"
 
 int main(int argc, char* argv[]) {
-    // --help, --version and a mistyped option are answered before QApplication, which needs a
-    // display; the options that may be Qt's own wait until QApplication has taken those out.
+    // --help, --version, --reset-record and a mistyped option are answered before QApplication,
+    // which needs a display; the options that may be Qt's own wait until QApplication has taken
+    // those out.
     if (const auto status = brivadoro::answerCommandLine(brivadoro::argumentsOf(argc, argv),
-                                                         brivadoro::QtOptions::NotYetRemoved))
+                                                         brivadoro::QtOptions::NotYetRemoved,
+                                                         brivadoro::resetRecord))
         return *status;
     QApplication app(argc, argv);
-    if (const auto status =
-            brivadoro::answerCommandLine(QApplication::arguments(), brivadoro::QtOptions::Removed))
+    if (const auto status = brivadoro::answerCommandLine(
+            QApplication::arguments(), brivadoro::QtOptions::Removed, brivadoro::resetRecord))
         return *status;
     brivadoro::configureApplication(app);
 

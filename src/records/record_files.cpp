@@ -5,17 +5,16 @@
 #include <utility>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <QDeadlineTimer>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QStringBuilder>
-#include <QThread>
 
 #include "board/board_state.h"
+#include "new_file.h"
 #include "record_text.h"
+#include "toolkit/program_control.h"
 
 using namespace Qt::StringLiterals;
 
@@ -23,16 +22,12 @@ namespace brivadoro {
 
 namespace {
 
-constexpr QStringView kDataUnderHome = u"/.local/share";
-constexpr QStringView kRecordsFolder = u"/brivadoro";
 constexpr QStringView kStartupIntro = u"Non riesco a leggere il record.";
 constexpr QStringView kStartupOutro = u"Il gioco continua senza record.";
-constexpr QStringView kUnknownFolder = u"(cartella sconosciuta)";
-constexpr QStringView kReasonNoFolder = u"il sistema non indica una cartella per i dati dei giochi";
-constexpr QStringView kReasonFileInPath = u"nel percorso c'è un file al posto di una cartella: %1";
-constexpr QStringView kReasonCannotMakeFolder = u"la cartella non si può creare";
-constexpr QStringView kReasonFolderNotWritable = u"nella cartella non si possono creare file";
+constexpr QStringView kResetDone = u"Ho azzerato il record nella cartella %1\n";
+constexpr QStringView kResetFailed = u"brivadoro: non ho potuto azzerare il record: %1: %2.\n";
 constexpr QStringView kReasonFolderForFile = u"al posto del file c'è una cartella";
+constexpr QStringView kReasonLink = u"al posto del file c'è un collegamento simbolico, che il gioco non segue";
 constexpr QStringView kReasonNotRegular = u"non è un file normale";
 constexpr QStringView kReasonMissing = u"il file non esiste";
 constexpr QStringView kReasonCannotOpen = u"il file non si può aprire";
@@ -42,16 +37,9 @@ constexpr QStringView kReasonCannotWrite = u"il nuovo file non si può scrivere,
 constexpr QStringView kReasonCannotSync = u"il nuovo file non si può salvare sul disco";
 constexpr QStringView kReasonCannotSyncFolder = u"i nuovi file non si possono salvare sul disco";
 constexpr QStringView kReasonCannotReplace = u"il file vecchio non si può sostituire";
-constexpr QStringView kReasonInUse = u"un altro gioco sta usando il record e non l'ha liberato in tempo";
-constexpr QStringView kReasonCannotLock = u"il file di blocco non si può creare";
-
-constexpr QStringView kLockFileName = u"record.lock";
-// A lock file whose game is gone counts as left behind at once when it names its process; one that
-// was killed before it could, or that names a process of another machine, after this age. A live
-// game is never robbed of its lock, whatever its age: QLockFile removes a lock only after taking
-// the system lock that its holder keeps on the file.
-constexpr std::chrono::milliseconds kStaleLockAge{1000};
-constexpr unsigned long kLockRetryMs = 5;
+constexpr QStringView kReasonSticky =
+    u"il file è di un altro utente e la cartella ha il bit sticky (chmod +t), che permette a ciascuno "
+    u"di sostituire solo i propri file";
 
 // A new pair is written beside the old one under the staging suffix; renaming the name's staging
 // file to the committed suffix is the commit point, after which the pair only moves into place.
@@ -80,47 +68,18 @@ QString withDetail(QStringView reason, const QString& detail) {
     return u"%1 (%2)"_s.arg(reason, detail);
 }
 
-// The nearest existing ancestor of path when it is not a folder: what stops the folder's creation.
-QString fileBlocking(const QString& path) {
-    for (QString at = QDir::cleanPath(path);;) {
-        const QFileInfo info(at);
-        if (info.exists())
-            return info.isDir() ? QString() : at;
-        const QString parent = info.path();
-        if (parent == at)
-            return {};
-        at = parent;
-    }
-}
-
-void ensureFolder(const QString& folder) {
-    if (!QDir().mkpath(folder)) {
-        const QString blocking = fileBlocking(folder);
-        throw RecordFileError(folder, blocking.isEmpty() ? kReasonCannotMakeFolder.toString()
-                                                         : kReasonFileInPath.arg(blocking));
-    }
-}
-
-// Refuses what is not an ordinary file: opening a folder fails, and a pipe or device could block.
-void requireRegularFile(const QString& path) {
-    const QFileInfo info(path);
-    if (info.isDir())
-        throw RecordFileError(path, kReasonFolderForFile.toString());
-    if (!info.exists())
-        throw RecordFileError(path, kReasonMissing.toString());
-    if (!info.isFile())
-        throw RecordFileError(path, kReasonNotRegular.toString());
-}
-
-// Creates a missing file empty and leaves an existing one untouched.
+// Creates a missing file empty and leaves whatever stands under its name untouched: reading it
+// tells whether it serves.
 void ensureFileExists(const QString& path) {
-    if (QFileInfo::exists(path)) {
-        requireRegularFile(path);
-        return;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        throw RecordFileError(path, withDetail(kReasonCannotOpen, file.errorString()));
+    const NewFile file(path);
+    if (!file.isOpen() && errno != EEXIST)
+        throw RecordFileError(path, withDetail(kReasonCannotOpen, systemReason(errno)));
+}
+
+// Whether a regular file, not a link, stands under the name.
+bool isPlainFile(const QString& path) {
+    struct stat info {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 bool renamed(const QString& from, const QString& to) {
@@ -138,41 +97,97 @@ int syncFolder(const QString& folder) {
     return result;
 }
 
-// Writes bytes under the staging name; a failure names the record file.
-void stageFile(QFile& staged, const QString& recordPath, const QByteArray& bytes) {
-    if (!staged.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw RecordFileError(recordPath, withDetail(kReasonCannotCreate, staged.errorString()));
-    if (staged.write(bytes) != bytes.size() || !staged.flush())
-        throw RecordFileError(recordPath, withDetail(kReasonCannotWrite, staged.errorString()));
+// Writes bytes into a staging file made new; a failure names the record file.
+void stageFile(NewFile& staged, const QString& recordPath, const QByteArray& bytes) {
+    if (!staged.isOpen())
+        throw RecordFileError(recordPath, withDetail(kReasonCannotCreate, systemReason(errno)));
+    if (!staged.write(bytes))
+        throw RecordFileError(recordPath, withDetail(kReasonCannotWrite, systemReason(errno)));
 }
 
-void syncStaged(const QFile& staged, const QString& recordPath) {
+void syncStaged(const NewFile& staged, const QString& recordPath) {
     if (diskSync(staged.handle()) != 0)
-        throw RecordFileError(recordPath, withDetail(kReasonCannotSync, qt_error_string(errno)));
+        throw RecordFileError(recordPath, withDetail(kReasonCannotSync, systemReason(errno)));
 }
 
 // Moves a committed pair into place, the score first. The name's rename ends the commit, so a
 // writer stopped between the two leaves it for the next one to finish; the score's staging file is
-// then gone already.
-std::optional<RecordFileError> finishCommitted(const PairPaths& paths) {
-    if (!renamed(paths.stagedScore, paths.score) && errno != ENOENT)
-        return RecordFileError(paths.score, withDetail(kReasonCannotReplace, qt_error_string(errno)));
+// then gone already. Only files move into the pair's place: a link under a staging name is removed.
+std::optional<RecordFileError> finishCommitted(const RecordLock& lock, const PairPaths& paths) {
+    try {
+        lock.confirmHeld();
+    } catch (const RecordFileError& error) {
+        return error;
+    }
+    if (!isPlainFile(paths.stagedScore))
+        QFile::remove(paths.stagedScore);
+    else if (!renamed(paths.stagedScore, paths.score))
+        return RecordFileError(paths.score, withDetail(kReasonCannotReplace, systemReason(errno)));
     if (!renamed(paths.committedName, paths.name))
-        return RecordFileError(paths.name, withDetail(kReasonCannotReplace, qt_error_string(errno)));
+        return RecordFileError(paths.name, withDetail(kReasonCannotReplace, systemReason(errno)));
     return std::nullopt;
 }
 
 // Leaves the pair whole before it is read or written: a committed pair is finished, the staging
 // files of an uncommitted one are removed. Nothing stages a file while a commit is pending, so a
-// staging file beside a committed name always belongs to that commit.
-void finishOrDiscard(const PairPaths& paths) {
-    if (QFileInfo::exists(paths.committedName)) {
-        if (std::optional<RecordFileError> failure = finishCommitted(paths))
+// staging file beside a committed name always belongs to that commit; no game commits a link.
+void finishOrDiscard(const RecordLock& lock, const PairPaths& paths) {
+    if (isPlainFile(paths.committedName)) {
+        if (std::optional<RecordFileError> failure = finishCommitted(lock, paths))
             throw *failure;
     } else {
+        QFile::remove(paths.committedName);
         QFile::remove(paths.stagedScore);
     }
     QFile::remove(paths.stagedName);
+}
+
+// Refuses, before anything is written, what would stop a rename after the commit point: a folder in
+// a record file's place, or another account's record file in a sticky folder, which only its
+// owner may replace.
+void requireReplaceable(const QString& folder, const PairPaths& paths) {
+    struct stat folderInfo {};
+    const bool sticky = ::stat(QFile::encodeName(folder).constData(), &folderInfo) == 0 &&
+                        (folderInfo.st_mode & S_ISVTX) != 0 && ::geteuid() != 0 &&
+                        folderInfo.st_uid != ::geteuid();
+    for (const QString& path : {paths.score, paths.name}) {
+        struct stat info {};
+        if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+            continue;
+        if (S_ISDIR(info.st_mode))
+            throw RecordFileError(path, kReasonFolderForFile.toString());
+        if (sticky && info.st_uid != ::geteuid())
+            throw RecordFileError(path, kReasonSticky.toString());
+    }
+}
+
+void replacePair(const RecordLock& lock, const QByteArray& score, const QByteArray& name) {
+    const PairPaths paths(lock.folder());
+    finishOrDiscard(lock, paths);
+    requireReplaceable(lock.folder(), paths);
+    try {
+        NewFile stagedScore(paths.stagedScore);
+        stageFile(stagedScore, paths.score, score);
+        NewFile stagedName(paths.stagedName);
+        stageFile(stagedName, paths.name, name);
+        // Both written before either is synced, so that one journal commit can take both.
+        syncStaged(stagedScore, paths.score);
+        syncStaged(stagedName, paths.name);
+        // The staging files' names must be on the disk before the commit that relies on them.
+        if (syncFolder(lock.folder()) != 0)
+            throw RecordFileError(lock.folder(), withDetail(kReasonCannotSyncFolder, systemReason(errno)));
+        lock.confirmHeld();
+        if (!renamed(paths.stagedName, paths.committedName))
+            throw RecordFileError(paths.name, withDetail(kReasonCannotReplace, systemReason(errno)));
+    } catch (const RecordFileError&) {
+        QFile::remove(paths.stagedScore);
+        QFile::remove(paths.stagedName);
+        throw;
+    }
+    // Committed: the new pair is the record now. A rename or sync that fails from here on leaves the
+    // commit for the next reading or writing to finish, so the record counts as stored.
+    finishCommitted(lock, paths);
+    syncFolder(lock.folder());
 }
 
 } // namespace
@@ -190,61 +205,44 @@ QString RecordFileError::message(QStringView intro, QStringView outro) const {
     return u"%1\n\nPercorso: %2\nMotivo: %3.\n\n%4"_s.arg(intro, path_, reason_, outro);
 }
 
-QString GetSystemDir() {
-    // The XDG base directory rules, which QStandardPaths bends: a relative path is ignored, since it
-    // would move with the working folder, and with no usable HOME there is no place at all rather
-    // than the root folder.
-    QString base = qEnvironmentVariable("XDG_DATA_HOME");
-    if (!QDir::isAbsolutePath(base)) {
-        const QString home = qEnvironmentVariable("HOME");
-        if (!QDir::isAbsolutePath(home) || !QFileInfo(home).isDir())
-            return {};
-        base = home % kDataUnderHome;
-    }
-    return QDir::cleanPath(base % kRecordsFolder) + u'/';
-}
-
 QString Leggifiletxt(const QString& nomefile) {
-    requireRegularFile(nomefile);
-    QFile file(nomefile);
-    if (!file.open(QIODevice::ReadOnly))
+    // Opened without following a link and without waiting on a pipe; what it is, the handle tells.
+    const int handle =
+        ::open(QFile::encodeName(nomefile).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (handle < 0) {
+        const int error = errno;
+        if (error == ELOOP)
+            throw RecordFileError(nomefile, kReasonLink.toString());
+        if (error == ENOENT)
+            throw RecordFileError(nomefile, kReasonMissing.toString());
+        throw RecordFileError(nomefile, withDetail(kReasonCannotOpen, systemReason(error)));
+    }
+    QFile file;
+    struct stat info {};
+    if (!file.open(handle, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle) || ::fstat(handle, &info) != 0)
         throw RecordFileError(nomefile, withDetail(kReasonCannotOpen, file.errorString()));
+    if (S_ISDIR(info.st_mode))
+        throw RecordFileError(nomefile, kReasonFolderForFile.toString());
+    if (!S_ISREG(info.st_mode))
+        throw RecordFileError(nomefile, kReasonNotRegular.toString());
     const QByteArray bytes = file.read(kRecordReadLimit);
     if (file.error() != QFileDevice::NoError)
         throw RecordFileError(nomefile, withDetail(kReasonCannotRead, file.errorString()));
     return decodeRecordText(bytes, !file.atEnd());
 }
 
-RecordLock::RecordLock(const QString& folder)
-    : folder_(folder), file_(recordFilePath(folder, kLockFileName)) {
-    if (folder.isEmpty())
-        throw RecordFileError(kUnknownFolder.toString(), kReasonNoFolder.toString());
-    file_.setStaleLockTime(kStaleLockAge);
-    const QDeadlineTimer deadline(kRecordLockWait);
-    while (!file_.tryLock(std::chrono::milliseconds::zero())) {
-        if (file_.error() == QLockFile::PermissionError)
-            throw RecordFileError(folder, kReasonFolderNotWritable.toString());
-        if (file_.error() != QLockFile::LockFailedError)
-            throw RecordFileError(file_.fileName(), kReasonCannotLock.toString());
-        if (deadline.hasExpired())
-            throw RecordFileError(folder, kReasonInUse.toString());
-        QThread::msleep(kLockRetryMs);
-    }
-}
-
 RecordPair readRecordPair(const RecordLock& lock) {
     const PairPaths paths(lock.folder());
-    finishOrDiscard(paths);
+    finishOrDiscard(lock, paths);
     return {Leggifiletxt(paths.score), Leggifiletxt(paths.name)};
 }
 
 RecordsAtStartup openRecordFiles(BoardState& state) {
-    state.windowsDir = GetSystemDir();
+    const RecordFolderChoice choice = chooseRecordFolder();
+    state.windowsDir = choice.folder;
     state.recordReadAtStartup = false;
     try {
-        if (state.windowsDir.isEmpty())
-            throw RecordFileError(kUnknownFolder.toString(), kReasonNoFolder.toString());
-        ensureFolder(state.windowsDir);
+        prepareRecordFolder(choice);
         const RecordLock lock(state.windowsDir);
         ensureFileExists(recordFilePath(state.windowsDir, kScoreFileName));
         ensureFileExists(recordFilePath(state.windowsDir, kNameFileName));
@@ -257,35 +255,22 @@ RecordsAtStartup openRecordFiles(BoardState& state) {
 }
 
 void writeRecordPair(const RecordLock& lock, const QString& score, const QString& name) {
-    const PairPaths paths(lock.folder());
-    finishOrDiscard(paths);
-    // A folder in a record file's place would stop a rename after the commit point.
-    for (const QString& path : {paths.score, paths.name}) {
-        if (QFileInfo(path).isDir())
-            throw RecordFileError(path, kReasonFolderForFile.toString());
-    }
+    replacePair(lock, encodeRecordLine(score), encodeRecordLine(name));
+}
+
+void clearRecordPair(const RecordLock& lock) {
+    replacePair(lock, {}, {});
+}
+
+CommandLineAnswer resetRecord() {
+    const RecordFolderChoice choice = chooseRecordFolder();
     try {
-        QFile stagedScore(paths.stagedScore);
-        QFile stagedName(paths.stagedName);
-        stageFile(stagedScore, paths.score, encodeRecordLine(score));
-        stageFile(stagedName, paths.name, encodeRecordLine(name));
-        // Both written before either is synced, so that one journal commit can take both.
-        syncStaged(stagedScore, paths.score);
-        syncStaged(stagedName, paths.name);
-        // The staging files' names must be on the disk before the commit that relies on them.
-        if (syncFolder(lock.folder()) != 0)
-            throw RecordFileError(lock.folder(), withDetail(kReasonCannotSyncFolder, qt_error_string(errno)));
-        if (!renamed(paths.stagedName, paths.committedName))
-            throw RecordFileError(paths.name, withDetail(kReasonCannotReplace, qt_error_string(errno)));
-    } catch (const RecordFileError&) {
-        QFile::remove(paths.stagedScore);
-        QFile::remove(paths.stagedName);
-        throw;
+        prepareRecordFolder(choice);
+        clearRecordPair(RecordLock(choice.folder));
+        return {ExitStatus::Normal, kResetDone.arg(choice.folder), {}};
+    } catch (const RecordFileError& error) {
+        return {ExitStatus::Failure, {}, kResetFailed.arg(error.path(), error.reason())};
     }
-    // Committed: the new pair is the record now. A rename or sync that fails from here on leaves the
-    // commit for the next reading or writing to finish, so the record counts as stored.
-    finishCommitted(paths);
-    syncFolder(lock.folder());
 }
 
 } // namespace brivadoro

@@ -1,12 +1,15 @@
 #pragma once
 
-#include <chrono>
 #include <functional>
 #include <stdexcept>
 
-#include <QLockFile>
+#include <QByteArray>
 #include <QString>
 #include <QStringView>
+
+#include "record_folder.h"
+#include "record_lock.h"
+#include "toolkit/command_line.h"
 
 namespace brivadoro {
 
@@ -15,6 +18,9 @@ struct BoardState;
 // The record score's and the record holder's files, inside the records folder.
 inline constexpr QStringView kScoreFileName = u"aquadrix.txt";
 inline constexpr QStringView kNameFileName = u"quadrix.txt";
+
+// What the player is told instead of a path when the system names no records folder.
+inline constexpr QStringView kUnknownFolder = u"(cartella sconosciuta)";
 
 // A record file's full path: the folder, which ends in "/", followed by the file's name.
 inline QString recordFilePath(const QString& folder, QStringView fileName) {
@@ -43,12 +49,8 @@ private:
     QString reason_;
 };
 
-// Not a system folder: the game's records folder, brivadoro/ under $XDG_DATA_HOME or else
-// ~/.local/share, with a trailing "/"; empty when the system names no such place.
-QString GetSystemDir();
-
 // The file's content, line ends included and nothing trimmed, read up to kRecordReadLimit bytes.
-// Throws RecordFileError when it cannot be read.
+// Throws RecordFileError when it cannot be read, and when it is a symbolic link or no regular file.
 QString Leggifiletxt(const QString& nomefile);
 
 // Commits an open file's or folder's content to the disk, as fsync does: 0, or -1 with errno set.
@@ -69,27 +71,6 @@ private:
     DiskSync previous_;
 };
 
-// The longest a game waits for another to release the records lock.
-inline constexpr std::chrono::milliseconds kRecordLockWait{2000};
-
-// The records folder's lock, held for the object's life. Start-up's reading and the end of game's
-// re-reading and writing run under it, so that two games under one login never interleave them.
-class RecordLock {
-public:
-    // Takes the lock, waiting up to kRecordLockWait while another game holds it. A lock left by a
-    // killed game is taken over at once, or after a second when that game died before naming its
-    // process or ran on another machine sharing the folder; a live game's lock never is. Throws
-    // RecordFileError when the lock cannot be had.
-    explicit RecordLock(const QString& folder);
-
-    // The records folder, with its trailing "/".
-    [[nodiscard]] const QString& folder() const { return folder_; }
-
-private:
-    QString folder_;
-    QLockFile file_;
-};
-
 // The stored pair's two texts, line ends included and nothing trimmed.
 struct RecordPair {
     QString score;
@@ -107,15 +88,24 @@ struct RecordsAtStartup {
     QString error; // empty, or the message for the player; both texts are then empty
 };
 
-// Start-up's record steps: sets state.windowsDir from GetSystemDir, creates the folder and both
-// files (empty) when missing, and reads the pair under the records lock;
-// state.recordReadAtStartup tells whether both were read.
+// Start-up's record steps: sets state.windowsDir from GetSystemDir, makes the folder ready
+// (prepareRecordFolder), creates both files (empty) when missing, and reads the pair under the
+// records lock; state.recordReadAtStartup tells whether both were read.
 RecordsAtStartup openRecordFiles(BoardState& state);
 
 // Replaces both files with one line each, first finishing or discarding what a stopped writer left.
 // Both new files and their folder reach the disk under staging names before one rename commits the
 // pair: a writer stopped at any moment leaves the old pair or the new one, whole or committed, for
-// the next reading to finish. Throws RecordFileError when the old pair stays.
+// the next reading to finish. Every file is created new under a staging name and renamed into
+// place, so nothing that stands in the folder is ever written through. Throws RecordFileError when
+// the old pair stays.
 void writeRecordPair(const RecordLock& lock, const QString& score, const QString& name);
+
+// Empties both files the same way: no record and no holder, as on the first run.
+void clearRecordPair(const RecordLock& lock);
+
+// --reset-record: empties the record of the folder in use, under the lock. The answer names the
+// folder, or tells why it could not be cleared, with status 1.
+CommandLineAnswer resetRecord();
 
 } // namespace brivadoro

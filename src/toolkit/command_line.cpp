@@ -23,6 +23,8 @@ constexpr QStringView kQtOptionsNote =
     u"Accetta anche le opzioni comuni dei programmi Qt, come -platform e -display.";
 constexpr QStringView kHelpDescription = u"mostra queste righe ed esce";
 constexpr QStringView kVersionDescription = u"mostra la versione del programma ed esce";
+constexpr QStringView kResetDescription =
+    u"azzera il record (punteggio e nome) della cartella dei record in uso ed esce";
 constexpr QStringView kUnknownOption = u"%1: opzione sconosciuta: %2 (%1 --help elenca le opzioni)";
 constexpr QStringView kUnexpectedArgument = u"%1: argomento inatteso: %2 (%1 --help elenca le opzioni)";
 
@@ -88,10 +90,11 @@ CommandLineAnswer refused(QStringView message, const QString& what) {
 CommandLineAnswer readCommandLine(const QStringList& arguments, QtOptions qtOptions) {
     const QCommandLineOption help({u"h"_s, u"help"_s}, kHelpDescription.toString());
     const QCommandLineOption version({u"v"_s, u"version"_s}, kVersionDescription.toString());
+    const QCommandLineOption reset(u"reset-record"_s, kResetDescription.toString());
     QCommandLineParser parser;
     // Qt's options are single words after one dash, as in -platform.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addOptions({help, version});
+    parser.addOptions({help, version, reset});
     parser.parse(arguments);
 
     // Before QApplication has run, an option that may be Qt's is left for it to take.
@@ -106,14 +109,19 @@ CommandLineAnswer readCommandLine(const QStringList& arguments, QtOptions qtOpti
     if (!parser.positionalArguments().isEmpty())
         return refused(kUnexpectedArgument, parser.positionalArguments().first());
     if (parser.isSet(help))
-        return {ExitStatus::Normal, helpText({help, version}), {}};
+        return {ExitStatus::Normal, helpText({help, version, reset}), {}};
     if (parser.isSet(version))
         return {ExitStatus::Normal, versionLine(), {}};
+    if (parser.isSet(reset))
+        return {{}, {}, {}, true};
     return {};
 }
 
-std::optional<int> answerCommandLine(const QStringList& arguments, QtOptions qtOptions) {
-    const CommandLineAnswer answer = readCommandLine(arguments, qtOptions);
+std::optional<int> answerCommandLine(const QStringList& arguments, QtOptions qtOptions,
+                                     const RecordReset& resetRecord) {
+    CommandLineAnswer answer = readCommandLine(arguments, qtOptions);
+    if (answer.resetRecord)
+        answer = resetRecord();
     std::fputs(answer.standardOutput.toLocal8Bit().constData(), stdout);
     std::fputs(answer.errorOutput.toLocal8Bit().constData(), stderr);
     return answer.exitStatus;

@@ -1,0 +1,112 @@
+#include "record_folder.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStringBuilder>
+
+#include "record_files.h"
+
+using namespace Qt::StringLiterals;
+
+namespace brivadoro {
+
+namespace {
+
+constexpr QStringView kDataUnderHome = u"/.local/share";
+constexpr QStringView kRecordsFolder = u"/brivadoro";
+constexpr QStringView kDefaultConfigDirs = u"/etc/xdg";
+constexpr QStringView kReasonNoFolder = u"il sistema non indica una cartella per i dati dei giochi";
+constexpr QStringView kReasonFileInPath = u"nel percorso c'è un file al posto di una cartella: %1";
+constexpr QStringView kReasonCannotMakeFolder = u"la cartella non si può creare";
+constexpr QStringView kReasonNotAbsolute = u"il percorso non parte dalla radice (/)";
+constexpr QStringView kReasonNoSuchFolder = u"la cartella non esiste";
+
+QString withSlash(const QString& folder) {
+    return QDir::cleanPath(folder) + u'/';
+}
+
+// RecordFolder of the first configuration file that names one, by the base directory rules: the
+// folders of $XDG_CONFIG_DIRS, most important first, relative ones ignored.
+QString configuredFolder() {
+    QString dirs = qEnvironmentVariable("XDG_CONFIG_DIRS");
+    if (dirs.isEmpty())
+        dirs = kDefaultConfigDirs.toString();
+    for (const QString& dir : dirs.split(u':', Qt::SkipEmptyParts)) {
+        const QString file = dir % u'/' % kConfigFile;
+        if (!QDir::isAbsolutePath(dir) || !QFileInfo(file).isFile())
+            continue;
+        const QSettings settings(file, QSettings::IniFormat);
+        // An unquoted comma makes a list of the value; the folder's name is the whole of it.
+        const QString folder = settings.value(kConfigRecordFolder.toString()).toStringList().join(u',');
+        if (!folder.isEmpty())
+            return folder;
+    }
+    return {};
+}
+
+// The XDG base directory rules, which QStandardPaths bends: a relative path is ignored, since it
+// would move with the working folder, and with no usable HOME there is no place at all rather than
+// the root folder.
+QString perUserFolder() {
+    QString base = qEnvironmentVariable("XDG_DATA_HOME");
+    if (!QDir::isAbsolutePath(base)) {
+        const QString home = qEnvironmentVariable("HOME");
+        if (!QDir::isAbsolutePath(home) || !QFileInfo(home).isDir())
+            return {};
+        base = home % kDataUnderHome;
+    }
+    return withSlash(base % kRecordsFolder);
+}
+
+// The nearest existing ancestor of path when it is not a folder: what stops the folder's creation.
+QString fileBlocking(const QString& path) {
+    for (QString at = QDir::cleanPath(path);;) {
+        const QFileInfo info(at);
+        if (info.exists())
+            return info.isDir() ? QString() : at;
+        const QString parent = info.path();
+        if (parent == at)
+            return {};
+        at = parent;
+    }
+}
+
+} // namespace
+
+RecordFolderChoice chooseRecordFolder() {
+    if (const QString folder = qEnvironmentVariable(kRecordDirVariable); !folder.isEmpty())
+        return {withSlash(folder), FolderSource::Variable};
+    if (const QString folder = configuredFolder(); !folder.isEmpty())
+        return {withSlash(folder), FolderSource::Configuration};
+    return {perUserFolder(), FolderSource::PerUser};
+}
+
+QString GetSystemDir() {
+    return chooseRecordFolder().folder;
+}
+
+void prepareRecordFolder(const RecordFolderChoice& choice) {
+    const QString& folder = choice.folder;
+    if (folder.isEmpty())
+        throw RecordFileError(kUnknownFolder.toString(), kReasonNoFolder.toString());
+    if (choice.source != FolderSource::PerUser) {
+        // A class's folder is the administrator's to make: creating it here could put the records
+        // wherever a mistyped name points, unseen by the rest of the class.
+        if (!QDir::isAbsolutePath(folder))
+            throw RecordFileError(folder, kReasonNotAbsolute.toString());
+        if (!QFileInfo(folder).isDir()) {
+            const QString blocking = fileBlocking(folder);
+            throw RecordFileError(folder, blocking.isEmpty() ? kReasonNoSuchFolder.toString()
+                                                             : kReasonFileInPath.arg(blocking));
+        }
+        return;
+    }
+    if (!QDir().mkpath(folder)) {
+        const QString blocking = fileBlocking(folder);
+        throw RecordFileError(folder, blocking.isEmpty() ? kReasonCannotMakeFolder.toString()
+                                                         : kReasonFileInPath.arg(blocking));
+    }
+}
+
+} // namespace brivadoro
