@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QTest>
+#include <QThread>
 
 #include "ending_game.h"
 #include "support/file_permissions.h"
@@ -19,7 +20,9 @@ enum class WriteFailure {
     FolderForName,
     ReadOnlyFolder,
     NoFolder,
+    FolderGone,
     LockHeld,
+    LeaseOutlasted,
     ScoreSync,
     NameSync,
     FolderSync
@@ -51,7 +54,9 @@ void FailedRecordWriteTest::failedWriteShowsOneMessageAndStillEndsNormally_data(
     QTest::newRow("a folder where quadrix.txt should be") << WriteFailure::FolderForName;
     QTest::newRow("the records folder made read-only during the game") << WriteFailure::ReadOnlyFolder;
     QTest::newRow("no records folder at all") << WriteFailure::NoFolder;
+    QTest::newRow("the records folder gone during the game") << WriteFailure::FolderGone;
     QTest::newRow("the records held by another game throughout") << WriteFailure::LockHeld;
+    QTest::newRow("a disk so slow that the write outlasts the lock") << WriteFailure::LeaseOutlasted;
     QTest::newRow("the new score's file refused by the disk") << WriteFailure::ScoreSync;
     QTest::newRow("the new name's file refused by the disk") << WriteFailure::NameSync;
     QTest::newRow("the new files' names refused by the disk") << WriteFailure::FolderSync;
@@ -79,8 +84,19 @@ void FailedRecordWriteTest::failedWriteShowsOneMessageAndStillEndsNormally() {
         ending.game.state().windowsDir.clear(); // as start-up leaves it when the system names none
         told = u"(cartella sconosciuta)"_s;
         break;
+    case WriteFailure::FolderGone:
+        QDir(records.folder()).removeRecursively();
+        told = records.folder();
+        break;
     case WriteFailure::LockHeld:
         otherGame.emplace(records.folder());
+        told = records.folder();
+        break;
+    case WriteFailure::LeaseOutlasted:
+        disk.emplace([](int handle) {
+            QThread::msleep(kRecordLockLease.count());
+            return ::fsync(handle);
+        });
         told = records.folder();
         break;
     case WriteFailure::ScoreSync:
@@ -107,6 +123,10 @@ void FailedRecordWriteTest::failedWriteShowsOneMessageAndStillEndsNormally() {
     QCOMPARE(shown[0].text, kGoodbye.toString());
     QVERIFY2(shown[1].text.contains(told), qPrintable(shown[1].text));
     QCOMPARE(shown[1].style, MessageStyle::IconExclamation);
+    if (failure == WriteFailure::FolderGone) {
+        QVERIFY(!QFileInfo::exists(records.folder()));
+        return;
+    }
     QCOMPARE(records.read(kScoreFileName), QByteArray(" 12\r\n"));
     if (failure != WriteFailure::FolderForName)
         QCOMPARE(records.read(kNameFileName), oldName);

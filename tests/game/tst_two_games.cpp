@@ -1,6 +1,9 @@
 #include <algorithm>
 #include <optional>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QProcess>
 #include <QTest>
 
@@ -10,7 +13,7 @@
 
 using namespace Qt::StringLiterals;
 using namespace brivadoro;
-using brivadoro::testing::RecordFolder;
+using namespace brivadoro::testing;
 
 namespace {
 
@@ -25,14 +28,40 @@ constexpr QByteArrayView kAnnaStoredMeanwhile =
 // Who is told to end first; a third game may hold the records until the higher score's goodbye.
 enum class Order { HigherFirst, LowerFirst, Together, TogetherAfterAThirdGame };
 
-// One end_of_game_helper: a player who plays game after game, each started and ended on request.
+// A trick one pupil plays on the class's folder before another pupil's game, or during it.
+enum class Trick {
+    LinkForScore,
+    LinkForName,
+    LinkForStagedScore,
+    LinkForStagedName,
+    LinkForCommittedName,
+    LinkForLock,
+    LinksEverywhere,
+    UnreadableScore,
+    StickyFolder,
+    FolderGone
+};
+
+// One end_of_game_helper: a player who plays game after game, each started and ended on request;
+// given an account, it plays as that pupil, in the class's group, with a home of its own.
 class Player {
 public:
-    Player(const QString& name, const QString& score) {
+    Player(const QString& name, const QString& score, const Account* account = nullptr,
+           const QString& home = {}) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        QString program = QCoreApplication::applicationDirPath() + u"/end_of_game_helper"_s;
+        QStringList arguments{name, score};
+        if (account != nullptr) {
+            environment.insert(u"HOME"_s, home);
+            environment.insert(u"XDG_RUNTIME_DIR"_s, home);
+            arguments = QStringList{u"--reuid=%1"_s.arg(account->uid), u"--regid=%1"_s.arg(kClassGroup),
+                                    u"--clear-groups"_s, u"--"_s, program} +
+                        arguments;
+            program = u"setpriv"_s;
+        }
         process_.setProcessEnvironment(environment);
-        process_.start(QCoreApplication::applicationDirPath() + u"/end_of_game_helper"_s, {name, score});
+        process_.start(program, arguments);
     }
     Player(const Player&) = delete;
     Player& operator=(const Player&) = delete;
@@ -131,14 +160,21 @@ private slots:
 
     void higherRecordAlwaysSurvives_data();
     void higherRecordAlwaysSurvives();
+    void pupilsBeatEachOtherInTurn();
+    void trickOfOnePupilNeverReachesOutside_data();
+    void trickOfOnePupilNeverReachesOutside();
 };
 
 void TwoGamesTest::higherRecordAlwaysSurvives_data() {
     QTest::addColumn<Order>("order");
-    QTest::newRow("the higher score ends first") << Order::HigherFirst;
-    QTest::newRow("the lower score ends first") << Order::LowerFirst;
-    QTest::newRow("both end at once") << Order::Together;
-    QTest::newRow("both end at once, a third game holding the records") << Order::TogetherAfterAThirdGame;
+    QTest::addColumn<bool>("pupils"); // the two games run as two pupils' accounts of one class
+    QTest::newRow("the higher score ends first") << Order::HigherFirst << false;
+    QTest::newRow("the lower score ends first") << Order::LowerFirst << false;
+    QTest::newRow("both end at once") << Order::Together << false;
+    QTest::newRow("both end at once, a third game holding the records")
+        << Order::TogetherAfterAThirdGame << false;
+    QTest::newRow("two pupils, the lower score ends first") << Order::LowerFirst << true;
+    QTest::newRow("two pupils, both end at once") << Order::Together << true;
 }
 
 // Two processes under one login run the game's own start-up and end against one records folder:
@@ -147,9 +183,12 @@ void TwoGamesTest::higherRecordAlwaysSurvives_data() {
 // no end waits for the records as long as the lock's limit.
 void TwoGamesTest::higherRecordAlwaysSurvives() {
     QFETCH(Order, order);
-    const RecordFolder records;
-    Player anna(u"Anna"_s, u" 30"_s);
-    Player bruno(u"Bruno"_s, u" 20"_s);
+    QFETCH(bool, pupils);
+    if (pupils && ::geteuid() != 0)
+        QSKIP("Games of two accounts need root to start them");
+    const RecordFolder records(pupils ? Sharing::Class : Sharing::OneLogin);
+    Player anna(u"Anna"_s, u" 30"_s, pupils ? &kPupilA : nullptr, pupils ? records.accountHome(kPupilA) : QString());
+    Player bruno(u"Bruno"_s, u" 20"_s, pupils ? &kPupilB : nullptr, pupils ? records.accountHome(kPupilB) : QString());
     int brunoFirstCount = 0;
     qint64 longestEndMs = 0;
     for (int round = 0; round < kRounds; ++round) {
@@ -183,6 +222,113 @@ void TwoGamesTest::higherRecordAlwaysSurvives() {
           brunoFirstCount, qlonglong(longestEndMs));
     QVERIFY(anna.finished());
     QVERIFY(bruno.finished());
+}
+
+// Two pupils, each under an account of their own with a umask that keeps files private, beat each
+// other's record in turn: each record lands, readable by the class's group.
+void TwoGamesTest::pupilsBeatEachOtherInTurn() {
+    if (::geteuid() != 0)
+        QSKIP("Games of two accounts need root to start them");
+    const RecordFolder records(Sharing::Class);
+    records.write(kScoreFileName, " 10\r\n");
+    records.write(kNameFileName, "Zo\xC3\xAB\r\n");
+    for (int score = 20; score <= 50; score += 10) {
+        const Account& pupil = score % 20 == 0 ? kPupilA : kPupilB;
+        const mode_t umask = ::umask(077);
+        Player player(pupil.name.toString(), u" %1"_s.arg(score), &pupil, records.accountHome(pupil));
+        ::umask(umask);
+        QVERIFY(player.startGame());
+        player.tell("end");
+        QCOMPARE(player.ending().value(1), kCongratulation.toByteArray());
+        QVERIFY(player.finished());
+        QCOMPARE(records.read(kScoreFileName), " " + QByteArray::number(score) + "\r\n");
+        QCOMPARE(records.read(kNameFileName), pupil.name.toUtf8() + "\r\n");
+        for (const QStringView file : {kScoreFileName, kNameFileName}) {
+            const QFileInfo stored(records.path(file));
+            QCOMPARE(stored.ownerId(), pupil.uid);
+            QCOMPARE(stored.groupId(), kClassGroup);
+            QVERIFY(stored.permissions().testFlag(QFile::ReadGroup));
+        }
+    }
+    QCOMPARE(records.entries(), QStringList({kScoreFileName.toString(), kNameFileName.toString()}));
+}
+
+void TwoGamesTest::trickOfOnePupilNeverReachesOutside_data() {
+    // What Bruno's game must tell him after the goodbye, as part of its box.
+    QTest::addColumn<Trick>("trick");
+    QTest::addColumn<QByteArray>("told");
+    const QByteArray stored = "C A M P I O N E";
+    const QByteArray unread = "Non ho potuto leggere il record all'inizio della partita";
+    QTest::newRow("a link for aquadrix.txt") << Trick::LinkForScore << unread;
+    QTest::newRow("a link for quadrix.txt") << Trick::LinkForName << unread;
+    QTest::newRow("a link for aquadrix.txt.nuovo") << Trick::LinkForStagedScore << stored;
+    QTest::newRow("a link for quadrix.txt.nuovo") << Trick::LinkForStagedName << stored;
+    QTest::newRow("a link for quadrix.txt.pronto") << Trick::LinkForCommittedName << stored;
+    QTest::newRow("a link for record.lock") << Trick::LinkForLock << stored;
+    QTest::newRow("a link for every name") << Trick::LinksEverywhere << unread;
+    QTest::newRow("aquadrix.txt made unreadable by its owner") << Trick::UnreadableScore << unread;
+    QTest::newRow("a sticky folder") << Trick::StickyFolder << QByteArray("la cartella ha il bit sticky");
+    QTest::newRow("the folder removed during the game") << Trick::FolderGone
+                                                        << QByteArray("la cartella non esiste più");
+}
+
+// Anna holds the record and plays a trick on the class's folder; Bruno's game then plays and ends
+// with a score that beats it. His homework, where a link points, never changes, and he is told
+// what happened, or congratulated when the game could set the trick aside.
+void TwoGamesTest::trickOfOnePupilNeverReachesOutside() {
+    QFETCH(Trick, trick);
+    QFETCH(QByteArray, told);
+    if (::geteuid() != 0)
+        QSKIP("Games of two accounts need root to start them");
+    RecordFolder records(Sharing::Class);
+    const QString brunoHome = records.accountHome(kPupilB);
+    const QString homework = brunoHome + u"/compiti.txt"_s;
+    const QByteArray homeworkBytes = "2 + 2 = 4\n";
+    QFile file(homework);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(homeworkBytes) == homeworkBytes.size());
+    file.close();
+    (void)::chown(QFile::encodeName(homework).constData(), kPupilB.uid, kClassGroup);
+    const auto asAnna = [](const QString& path) {
+        (void)::lchown(QFile::encodeName(path).constData(), kPupilA.uid, kClassGroup);
+    };
+    records.write(kScoreFileName, " 10\r\n");
+    records.write(kNameFileName, "Anna\r\n");
+    asAnna(records.path(kScoreFileName));
+    asAnna(records.path(kNameFileName));
+    const auto plant = [&](QStringView name) {
+        QFile::remove(records.path(name));
+        QFile::link(homework, records.path(name));
+        asAnna(records.path(name));
+    };
+    const QStringList names{u"aquadrix.txt"_s, u"quadrix.txt"_s, u"aquadrix.txt.nuovo"_s, u"quadrix.txt.nuovo"_s,
+                            u"quadrix.txt.pronto"_s, u"record.lock"_s};
+    if (trick == Trick::LinksEverywhere)
+        std::ranges::for_each(names, plant);
+    else if (trick <= Trick::LinkForLock)
+        plant(names[qsizetype(trick)]);
+    else if (trick == Trick::UnreadableScore)
+        ::chmod(QFile::encodeName(records.path(kScoreFileName)).constData(), 0);
+    else if (trick == Trick::StickyFolder)
+        ::chmod(QFile::encodeName(records.folder()).constData(), 03775);
+
+    Player bruno(kPupilB.name.toString(), u" 15"_s, &kPupilB, brunoHome);
+    QVERIFY(bruno.startGame());
+    if (trick == Trick::FolderGone)
+        QDir(records.folder()).removeRecursively();
+    bruno.tell("end");
+    const QList<QByteArray> ending = bruno.ending();
+    QVERIFY(bruno.finished());
+    QCOMPARE(ending.size(), 3);
+    QVERIFY2(ending[1].contains(told), ending[1].constData());
+    QCOMPARE(QFileInfo(homework).size(), homeworkBytes.size());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), homeworkBytes);
+    if (trick == Trick::FolderGone)
+        QVERIFY(!QFileInfo::exists(records.folder()));
+    if (told.contains("C A M P I O N E")) {
+        QCOMPARE(records.read(kScoreFileName), QByteArray(" 15\r\n"));
+        QCOMPARE(records.entries(), QStringList({kScoreFileName.toString(), kNameFileName.toString()}));
+    }
 }
 
 QTEST_MAIN(TwoGamesTest)

@@ -26,6 +26,7 @@ enum class Obstacle {
     FileForFolder,
     FolderForScore,
     FolderForName,
+    LinkForScore,
     PipeForScore,
     ReadOnlyDataHome,
     ReadOnlyFolder
@@ -55,6 +56,11 @@ QString placeObstacle(RecordFolder& records, Obstacle obstacle) {
         records.write(kScoreFileName, kOldScore.toByteArray());
         makeFolder(kNameFileName);
         return records.path(kNameFileName);
+    case Obstacle::LinkForScore: // to a file the player may read: still no record is read through it
+        records.write(kNameFileName, kOldName.toByteArray());
+        records.write(u"altrove.txt", kOldScore.toByteArray());
+        QFile::link(records.path(u"altrove.txt"), records.path(kScoreFileName));
+        return records.path(kScoreFileName);
     case Obstacle::PipeForScore:
         records.write(kNameFileName, kOldName.toByteArray());
         ::mkfifo(QFile::encodeName(records.path(kScoreFileName)).constData(), 0600);
@@ -77,6 +83,7 @@ void addObstacleRows() {
     QTest::newRow("a file where the folder should be") << Obstacle::FileForFolder;
     QTest::newRow("a folder where aquadrix.txt should be") << Obstacle::FolderForScore;
     QTest::newRow("a folder where quadrix.txt should be") << Obstacle::FolderForName;
+    QTest::newRow("a symbolic link where aquadrix.txt should be") << Obstacle::LinkForScore;
     QTest::newRow("a named pipe where aquadrix.txt should be") << Obstacle::PipeForScore;
     QTest::newRow("a folder that cannot be created") << Obstacle::ReadOnlyDataHome;
     QTest::newRow("a folder that takes no new files") << Obstacle::ReadOnlyFolder;
@@ -149,29 +156,69 @@ void RecordReadingTest::unusablePlaceGivesOneMessageAndEmptyTexts() {
 }
 
 void RecordReadingTest::folderFollowsTheBaseDirectoryRules_data() {
-    // "@" stands for a fresh folder, a null text for an unset variable; an empty folder is none.
+    // "@" stands for a fresh folder, a null text for an unset variable or key; an empty folder is
+    // none. A class's folder named here exists unless its name says "missing".
     QTest::addColumn<QString>("dataHome");
     QTest::addColumn<QString>("home");
+    QTest::addColumn<QString>("recordDir");  // BRIVADORO_RECORD_DIR
+    QTest::addColumn<QString>("configured"); // RecordFolder in the configuration file
     QTest::addColumn<QString>("folder");
+    QTest::addColumn<bool>("usable");
     const QString unset = QString();
-    QTest::newRow("XDG_DATA_HOME") << u"@/data"_s << u"@"_s << u"@/data/brivadoro/"_s;
-    QTest::newRow("XDG_DATA_HOME not there yet") << u"@/new/data"_s << unset << u"@/new/data/brivadoro/"_s;
-    QTest::newRow("XDG_DATA_HOME unset") << unset << u"@"_s << u"@/.local/share/brivadoro/"_s;
-    QTest::newRow("XDG_DATA_HOME empty") << u""_s << u"@"_s << u"@/.local/share/brivadoro/"_s;
-    QTest::newRow("XDG_DATA_HOME relative") << u"data"_s << u"@"_s << u"@/.local/share/brivadoro/"_s;
-    QTest::newRow("HOME and XDG_DATA_HOME unset") << unset << unset << u""_s;
-    QTest::newRow("HOME relative") << unset << u"home"_s << u""_s;
-    QTest::newRow("HOME pointing nowhere") << unset << u"@/nowhere"_s << u""_s;
+    QTest::newRow("XDG_DATA_HOME") << u"@/data"_s << u"@"_s << unset << unset << u"@/data/brivadoro/"_s << true;
+    QTest::newRow("XDG_DATA_HOME not there yet")
+        << u"@/new/data"_s << unset << unset << unset << u"@/new/data/brivadoro/"_s << true;
+    QTest::newRow("XDG_DATA_HOME unset")
+        << unset << u"@"_s << unset << unset << u"@/.local/share/brivadoro/"_s << true;
+    QTest::newRow("XDG_DATA_HOME empty")
+        << u""_s << u"@"_s << unset << unset << u"@/.local/share/brivadoro/"_s << true;
+    QTest::newRow("XDG_DATA_HOME relative")
+        << u"data"_s << u"@"_s << unset << unset << u"@/.local/share/brivadoro/"_s << true;
+    QTest::newRow("HOME and XDG_DATA_HOME unset") << unset << unset << unset << unset << u""_s << false;
+    QTest::newRow("HOME relative") << unset << u"home"_s << unset << unset << u""_s << false;
+    QTest::newRow("HOME pointing nowhere") << unset << u"@/nowhere"_s << unset << unset << u""_s << false;
+    QTest::newRow("configuration file") << u"@/data"_s << u"@"_s << unset << u"@/classe"_s << u"@/classe/"_s
+                                        << true;
+    QTest::newRow("configuration file, a name with a comma")
+        << u"@/data"_s << u"@"_s << unset << u"@/3A,3B"_s << u"@/3A,3B/"_s << true;
+    QTest::newRow("BRIVADORO_RECORD_DIR")
+        << u"@/data"_s << u"@"_s << u"@/prova"_s << unset << u"@/prova/"_s << true;
+    QTest::newRow("BRIVADORO_RECORD_DIR over the configuration file")
+        << u"@/data"_s << u"@"_s << u"@/prova"_s << u"@/classe"_s << u"@/prova/"_s << true;
+    QTest::newRow("BRIVADORO_RECORD_DIR empty")
+        << u"@/data"_s << u"@"_s << u""_s << u"@/classe"_s << u"@/classe/"_s << true;
+    QTest::newRow("configured folder missing")
+        << u"@/data"_s << u"@"_s << unset << u"@/missing"_s << u"@/missing/"_s << false;
+    QTest::newRow("BRIVADORO_RECORD_DIR missing")
+        << u"@/data"_s << u"@"_s << u"@/missing"_s << u"@/classe"_s << u"@/missing/"_s << false;
+    QTest::newRow("BRIVADORO_RECORD_DIR relative")
+        << u"@/data"_s << u"@"_s << u"classe"_s << unset << u"classe/"_s << false;
 }
 
 // Relative paths would move with the working folder, and a missing HOME would put the records in the
-// root folder: the game then keeps no record and says so.
+// root folder: the game then keeps no record and says so. A class's folder that cannot serve is
+// named, never created, and nothing is written anywhere else.
 void RecordReadingTest::folderFollowsTheBaseDirectoryRules() {
     QFETCH(QString, dataHome);
     QFETCH(QString, home);
+    QFETCH(QString, recordDir);
+    QFETCH(QString, configured);
     QFETCH(QString, folder);
+    QFETCH(bool, usable);
     const RecordFolder records;
     const auto placed = [&](QString path) { return path.replace(u'@', records.home()); };
+    for (const QString& classFolder : {recordDir, configured}) {
+        if (classFolder.startsWith(u'@') && !classFolder.contains(u"missing"))
+            QDir().mkpath(placed(classFolder));
+    }
+    if (!configured.isNull()) {
+        QDir().mkpath(records.home() + u"/etc-xdg/brivadoro"_s);
+        QFile config(records.home() + u"/etc-xdg/brivadoro/brivadoro.conf"_s);
+        QVERIFY(config.open(QIODevice::WriteOnly));
+        config.write("[General]\nRecordFolder=" + placed(configured).toUtf8() + '\n');
+    }
+    const EnvironmentValue configDirs("XDG_CONFIG_DIRS", u"relative:@/etc-xdg"_s.replace(u'@', records.home()));
+    const EnvironmentValue recordDirValue("BRIVADORO_RECORD_DIR", placed(recordDir));
     const EnvironmentValue dataHomeValue("XDG_DATA_HOME", placed(dataHome));
     const EnvironmentValue homeValue("HOME", placed(home));
     const QStringList before = QDir(records.home()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
@@ -179,9 +226,11 @@ void RecordReadingTest::folderFollowsTheBaseDirectoryRules() {
     BoardState state;
     const RecordsAtStartup shown = openRecordFiles(state);
     QCOMPARE(state.windowsDir, placed(folder));
-    if (folder.isEmpty()) {
-        QVERIFY2(shown.error.contains(u"(cartella sconosciuta)"), qPrintable(shown.error));
+    if (!usable) {
+        const QString told = folder.isEmpty() ? u"(cartella sconosciuta)"_s : placed(folder);
+        QVERIFY2(shown.error.contains(told), qPrintable(shown.error));
         QCOMPARE(QDir(records.home()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+        QVERIFY(!QFileInfo::exists(folder) || folder.isEmpty());
     } else {
         QCOMPARE(shown.error, QString());
         QVERIFY(QFileInfo::exists(placed(folder) + kScoreFileName.toString()));

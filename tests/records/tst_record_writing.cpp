@@ -1,3 +1,10 @@
+#include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QElapsedTimer>
+#include <QSysInfo>
 #include <QTest>
 
 #include "board/board_state.h"
@@ -8,6 +15,13 @@
 using namespace Qt::StringLiterals;
 using namespace brivadoro;
 using brivadoro::testing::RecordFolder;
+
+namespace {
+
+// What a game that stopped, or a pupil, left under the lock's name.
+enum class LeftLock { KilledHere, NumberReused, Unnamed, OtherMachine, Link, Pipe };
+
+} // namespace
 
 class RecordWritingTest : public QObject {
     Q_OBJECT
@@ -48,7 +62,23 @@ void RecordWritingTest::writtenPairComesBackExactly() {
     QFETCH(QByteArray, nameBytes);
     const RecordFolder records;
     records.write(kScoreFileName, "999\r\n");
-    writeRecordPair(RecordLock(records.folder()), score, name);
+    // Each sync as the disk sees it: of the folder or a file, and with the new pair in place or not.
+    std::vector<std::pair<bool, bool>> syncs;
+    {
+        const DiskSyncOverride disk([&](int handle) {
+            struct stat info {};
+            ::fstat(handle, &info);
+            const bool inPlace = records.read(kScoreFileName) == scoreBytes &&
+                                 records.read(kNameFileName) == nameBytes &&
+                                 !QFileInfo::exists(records.path(u"quadrix.txt.pronto"));
+            syncs.emplace_back(S_ISDIR(info.st_mode), inPlace);
+            return ::fsync(handle);
+        });
+        writeRecordPair(RecordLock(records.folder()), score, name);
+    }
+    // Without the folder's sync after the renames, a power cut could bring the old pair back.
+    QVERIFY(!syncs.empty());
+    QCOMPARE(syncs.back(), std::pair(true, true));
     QCOMPARE(records.read(kScoreFileName), scoreBytes);
     QCOMPARE(records.read(kNameFileName), nameBytes);
 
@@ -118,33 +148,60 @@ void RecordWritingTest::stoppedWriteIsFinishedOrUndoneBeforeReading() {
 }
 
 void RecordWritingTest::lockLeftByAGoneGameIsTakenOver_data() {
-    QTest::addColumn<QByteArray>("lock");
-    QTest::addColumn<int>("ageSeconds");
-    QTest::newRow("killed game of this machine") << QByteArray("2147483647\nbrivadoro\n\n") << 0;
-    QTest::newRow("game killed before it named its process") << QByteArray() << 0;
-    QTest::newRow("game of another machine, a minute ago")
-        << QByteArray("4242\nbrivadoro\naltrove\naltra-macchina\naltro-avvio\n") << 60;
+    QTest::addColumn<LeftLock>("left");
+    QTest::addColumn<bool>("atOnce");
+    QTest::newRow("killed game of this machine") << LeftLock::KilledHere << true;
+    QTest::newRow("game of this machine whose number another process took") << LeftLock::NumberReused << true;
+    QTest::newRow("game killed before it named its process") << LeftLock::Unnamed << false;
+    QTest::newRow("game of another machine") << LeftLock::OtherMachine << false;
+    QTest::newRow("a symbolic link to a file outside the folder") << LeftLock::Link << true;
+    QTest::newRow("a named pipe") << LeftLock::Pipe << true;
 }
 
-// A lock whose game is gone never keeps the next game from its record.
+// A lock whose game is gone never keeps the next game from its record; one that this machine
+// cannot judge, since it may belong to a game of another machine still writing, is taken over only
+// once watched unchanged for longer than any game holds it.
 void RecordWritingTest::lockLeftByAGoneGameIsTakenOver() {
-    QFETCH(QByteArray, lock);
-    QFETCH(int, ageSeconds);
+    QFETCH(LeftLock, left);
+    QFETCH(bool, atOnce);
     const RecordFolder records;
     records.write(kScoreFileName, " 12\r\n");
     records.write(kNameFileName, "Anna\r\n");
-    QFile lockFile(records.path(u"record.lock"));
-    QVERIFY(lockFile.open(QIODevice::WriteOnly));
-    QVERIFY(lockFile.write(lock) == lock.size() && lockFile.flush());
-    QVERIFY(lockFile.setFileTime(QDateTime::currentDateTime().addSecs(-ageSeconds),
-                                 QFileDevice::FileModificationTime));
-    lockFile.close();
+    const QString lockPath = records.path(u"record.lock");
+    const QString outside = records.home() + u"/altrove.txt"_s;
+    QFile(outside).open(QIODevice::WriteOnly);
+    const QByteArray boot = QSysInfo::bootUniqueId();
+    const QByteArray parent = QByteArray::number(::getppid());
+    switch (left) {
+    case LeftLock::KilledHere:
+        records.write(u"record.lock", "2147483647\n1\n" + boot + "\nqui\n");
+        break;
+    case LeftLock::NumberReused:
+        records.write(u"record.lock", parent + "\n1\n" + boot + "\nqui\n");
+        break;
+    case LeftLock::Unnamed:
+        records.write(u"record.lock", {});
+        break;
+    case LeftLock::OtherMachine:
+        records.write(u"record.lock", "4242\n1\naltro-avvio\naltra-macchina\n");
+        break;
+    case LeftLock::Link:
+        QFile::link(outside, lockPath);
+        break;
+    case LeftLock::Pipe:
+        ::mkfifo(QFile::encodeName(lockPath).constData(), 0600);
+        break;
+    }
 
+    QElapsedTimer waited;
+    waited.start();
     BoardState state;
     const RecordsAtStartup shown = openRecordFiles(state);
+    QCOMPARE(waited.elapsed() < kForeignLockAge.count(), atOnce);
     QCOMPARE(shown.error, QString());
     QCOMPARE(shown.score, u" 12\r\n"_s);
     QCOMPARE(records.entries(), QStringList({kScoreFileName.toString(), kNameFileName.toString()}));
+    QCOMPARE(QFileInfo(outside).size(), 0);
 }
 
 QTEST_MAIN(RecordWritingTest)

@@ -1,5 +1,10 @@
 #pragma once
 
+#include <optional>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -12,11 +17,37 @@ namespace brivadoro::testing {
 
 using namespace Qt::StringLiterals;
 
-// A fresh $XDG_DATA_HOME for the records of one test, so the player's own record is never touched.
-// The variable gets its old value back at the end, so that no later game recreates this folder.
+// Two pupils' accounts of one class, unprivileged and sharing one group, for tests that run games as
+// them (as root, through setpriv).
+struct Account {
+    uid_t uid;
+    QStringView name;
+};
+inline constexpr gid_t kClassGroup = 64000;
+inline constexpr Account kPupilA{64001, u"Anna"};
+inline constexpr Account kPupilB{64002, u"Bruno"};
+
+// Where the records live: the player's own folder, or a class's, shared by its group and named for
+// the run by BRIVADORO_RECORD_DIR.
+enum class Sharing { OneLogin, Class };
+
+// A fresh $XDG_DATA_HOME for the records of one test, so the player's own record is never touched,
+// and no configuration file of the machine's nor BRIVADORO_RECORD_DIR chooses another folder. The
+// variables get their old values back at the end, so that no later game recreates this folder.
+// A class's folder is made as the manual says (the class's group, mode 2775) in a home every
+// account may enter.
 class RecordFolder {
 public:
-    RecordFolder() = default;
+    explicit RecordFolder(Sharing sharing = Sharing::OneLogin) {
+        if (sharing == Sharing::OneLogin)
+            return;
+        classFolder_ = home_.path() + u"/classe"_s;
+        QDir().mkpath(classFolder_);
+        ::chmod(QFile::encodeName(home_.path()).constData(), 0755);
+        (void)::chown(QFile::encodeName(classFolder_).constData(), 0, kClassGroup);
+        ::chmod(QFile::encodeName(classFolder_).constData(), 02775);
+        recordDir_.emplace("BRIVADORO_RECORD_DIR", classFolder_);
+    }
     ~RecordFolder() {
         for (const QString& lockedFolder : readOnly_)
             QFile::setPermissions(lockedFolder, kReadOnly | QFile::WriteOwner);
@@ -26,7 +57,9 @@ public:
 
     [[nodiscard]] QString home() const { return home_.path(); }
     // Where the game keeps its records here, with the trailing "/".
-    [[nodiscard]] QString folder() const { return home_.path() + u"/brivadoro/"_s; }
+    [[nodiscard]] QString folder() const {
+        return classFolder_.isEmpty() ? home_.path() + u"/brivadoro/"_s : classFolder_ + u'/';
+    }
     [[nodiscard]] QString path(QStringView fileName) const { return folder() + fileName.toString(); }
 
     void write(QStringView fileName, const QByteArray& bytes) const {
@@ -41,6 +74,15 @@ public:
         QFile file(path(fileName));
         const bool readable = QFileInfo(file).isFile() && file.open(QIODevice::ReadOnly);
         return readable ? file.readAll() : QByteArray();
+    }
+
+    // A home of the account's own beside the records, for its games, private to it.
+    [[nodiscard]] QString accountHome(const Account& account) const {
+        const QString home = home_.path() + u'/' + account.name.toString();
+        QDir().mkpath(home);
+        (void)::chown(QFile::encodeName(home).constData(), account.uid, kClassGroup);
+        ::chmod(QFile::encodeName(home).constData(), 0700);
+        return home;
     }
 
     // Every entry of the folder, so a test can see that nothing was left behind.
@@ -60,6 +102,10 @@ private:
                                                   QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther};
     QTemporaryDir home_;
     EnvironmentValue dataHome_{"XDG_DATA_HOME", home_.path()};
+    EnvironmentValue configDirs_{"XDG_CONFIG_DIRS", home_.path() + u"/xdg"_s};
+    EnvironmentValue noRecordDir_{"BRIVADORO_RECORD_DIR", QString()};
+    QString classFolder_;
+    std::optional<EnvironmentValue> recordDir_;
     QStringList readOnly_;
 };
 

@@ -1,3 +1,6 @@
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -26,28 +29,37 @@ void CommandLineTest::answersWithoutAWindow_data() {
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("output"); // the whole output, or the help's first line
     QTest::addColumn<QString>("error");
+    // For --reset-record: BRIVADORO_RECORD_DIR, "@" standing for a class's folder that holds a
+    // record; a null text leaves it unset, in a home with no records folder.
+    QTest::addColumn<QString>("recordDir");
     const QString help = u"Uso: brivadoro [opzioni]\n"_s;
     const auto unknown = [](QStringView option) {
         return u"brivadoro: opzione sconosciuta: %1 (brivadoro --help elenca le opzioni)\n"_s.arg(option);
     };
-    QTest::newRow("--version") << QStringList{u"--version"_s} << 0 << kVersion.toString() << QString();
-    QTest::newRow("-v") << QStringList{u"-v"_s} << 0 << kVersion.toString() << QString();
-    QTest::newRow("--help") << QStringList{u"--help"_s} << 0 << help << QString();
-    QTest::newRow("-h") << QStringList{u"-h"_s} << 0 << help << QString();
+    QTest::newRow("--version") << QStringList{u"--version"_s} << 0 << kVersion.toString() << QString() << QString();
+    QTest::newRow("-v") << QStringList{u"-v"_s} << 0 << kVersion.toString() << QString() << QString();
+    QTest::newRow("--help") << QStringList{u"--help"_s} << 0 << help << QString() << QString();
+    QTest::newRow("-h") << QStringList{u"-h"_s} << 0 << help << QString() << QString();
     QTest::newRow("unknown long option")
-        << QStringList{u"--versione"_s} << 2 << QString() << unknown(u"--versione");
-    QTest::newRow("unknown short option") << QStringList{u"-x"_s} << 2 << QString() << unknown(u"-x");
+        << QStringList{u"--versione"_s} << 2 << QString() << unknown(u"--versione") << QString();
+    QTest::newRow("unknown short option") << QStringList{u"-x"_s} << 2 << QString() << unknown(u"-x") << QString();
     QTest::newRow("unknown option before --help")
-        << QStringList{u"--colori"_s, u"--help"_s} << 2 << QString() << unknown(u"--colori");
+        << QStringList{u"--colori"_s, u"--help"_s} << 2 << QString() << unknown(u"--colori") << QString();
     QTest::newRow("a word that is no option")
         << QStringList{u"record"_s} << 2 << QString()
-        << u"brivadoro: argomento inatteso: record (brivadoro --help elenca le opzioni)\n"_s;
+        << u"brivadoro: argomento inatteso: record (brivadoro --help elenca le opzioni)\n"_s << QString();
     QTest::newRow("Qt's option, then --version")
         << QStringList{u"-platform"_s, u"offscreen"_s, u"--version"_s} << 0 << kVersion.toString()
-        << QString();
+        << QString() << QString();
     QTest::newRow("Qt's option, then an unknown one")
         << QStringList{u"-platform"_s, u"offscreen"_s, u"--colori"_s} << 2 << QString()
-        << unknown(u"--colori");
+        << unknown(u"--colori") << QString();
+    QTest::newRow("--reset-record") << QStringList{u"--reset-record"_s} << 0
+                                    << u"Ho azzerato il record nella cartella @/\n"_s << QString() << u"@"_s;
+    QTest::newRow("--reset-record, a folder that is not there")
+        << QStringList{u"--reset-record"_s} << 1 << QString()
+        << u"brivadoro: non ho potuto azzerare il record: @/mancante/: la cartella non esiste.\n"_s
+        << u"@/mancante"_s;
 }
 
 void CommandLineTest::answersWithoutAWindow() {
@@ -55,6 +67,14 @@ void CommandLineTest::answersWithoutAWindow() {
     QFETCH(int, status);
     QFETCH(QString, output);
     QFETCH(QString, error);
+    QFETCH(QString, recordDir);
+    const QString classFolder = runtimeFolder_.path() + u"/classe"_s;
+    QDir().mkpath(classFolder);
+    for (const char* name : {"aquadrix.txt", "quadrix.txt"}) {
+        QFile file(classFolder + u'/' + QLatin1StringView(name));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(" 12\r\n") == 5);
+    }
+    const auto placed = [&](QString text) { return text.replace(u'@', classFolder); };
     QProcess program;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
@@ -63,6 +83,11 @@ void CommandLineTest::answersWithoutAWindow() {
     // Qt 6.8 warns on standard error when it starts in a locale that is not UTF-8, as a bare CI
     // machine's is; the players' desktops are UTF-8.
     environment.insert(u"LC_ALL"_s, u"C.UTF-8"_s);
+    environment.insert(u"XDG_CONFIG_DIRS"_s, runtimeFolder_.path());
+    environment.insert(u"XDG_DATA_HOME"_s, runtimeFolder_.path() + u"/data"_s);
+    environment.remove(u"BRIVADORO_RECORD_DIR"_s);
+    if (!recordDir.isNull())
+        environment.insert(u"BRIVADORO_RECORD_DIR"_s, placed(recordDir));
     program.setProcessEnvironment(environment);
     program.start(qEnvironmentVariable("BRIVADORO_PROGRAM"), arguments);
     QVERIFY2(program.waitForFinished(30'000), qPrintable(program.errorString()));
@@ -70,10 +95,15 @@ void CommandLineTest::answersWithoutAWindow() {
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), status);
     const QString shown = QString::fromLocal8Bit(program.readAllStandardOutput());
-    QVERIFY2(shown.startsWith(output), qPrintable(shown));
+    QVERIFY2(shown.startsWith(placed(output)), qPrintable(shown));
     if (!output.startsWith(u"Uso:"))
-        QCOMPARE(shown, output);
-    QCOMPARE(QString::fromLocal8Bit(program.readAllStandardError()), error);
+        QCOMPARE(shown, placed(output));
+    QCOMPARE(QString::fromLocal8Bit(program.readAllStandardError()), placed(error));
+    // Only a reset empties the record, and only the record of the folder in use.
+    for (const char* name : {"aquadrix.txt", "quadrix.txt"})
+        QCOMPARE(QFileInfo(classFolder + u'/' + QLatin1StringView(name)).size(), recordDir == u"@" ? 0 : 5);
+    QCOMPARE(QDir(classFolder).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    QVERIFY(!QFileInfo::exists(runtimeFolder_.path() + u"/data"_s));
 }
 
 QTEST_GUILESS_MAIN(CommandLineTest)
