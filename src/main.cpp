@@ -14,9 +14,8 @@ int main(int argc, char* argv[]) {
     // --help, --version, --reset-record and a mistyped option are answered before QApplication,
     // which needs a display; the options that may be Qt's own wait until QApplication has taken
     // those out.
-    if (const auto status = brivadoro::answerCommandLine(brivadoro::argumentsOf(argc, argv),
-                                                         brivadoro::QtOptions::NotYetRemoved,
-                                                         brivadoro::resetRecord))
+    if (const auto status = brivadoro::answerCommandLine(
+            brivadoro::argumentsOf(argc, argv), brivadoro::QtOptions::NotYetRemoved, brivadoro::resetRecord))
         return *status;
     QApplication app(argc, argv);
     if (const auto status = brivadoro::answerCommandLine(

@@ -46,7 +46,7 @@ NewFile::~NewFile() {
         ::close(handle_);
 }
 
-bool NewFile::write(QByteArrayView bytes) {
+bool NewFile::write(QByteArrayView bytes) const {
     for (qsizetype done = 0; done < bytes.size();) {
         const ssize_t written = ::write(handle_, bytes.data() + done, size_t(bytes.size() - done));
         if (written < 0 && errno == EINTR)

@@ -24,7 +24,7 @@ public:
     [[nodiscard]] bool isOpen() const { return handle_ >= 0; }
     [[nodiscard]] int handle() const { return handle_; }
     // Writes all of bytes; false with errno set when the disk takes less.
-    bool write(QByteArrayView bytes);
+    [[nodiscard]] bool write(QByteArrayView bytes) const;
 
 private:
     int handle_ = -1;

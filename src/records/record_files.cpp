@@ -27,7 +27,8 @@ constexpr QStringView kStartupOutro = u"Il gioco continua senza record.";
 constexpr QStringView kResetDone = u"Ho azzerato il record nella cartella %1\n";
 constexpr QStringView kResetFailed = u"brivadoro: non ho potuto azzerare il record: %1: %2.\n";
 constexpr QStringView kReasonFolderForFile = u"al posto del file c'è una cartella";
-constexpr QStringView kReasonLink = u"al posto del file c'è un collegamento simbolico, che il gioco non segue";
+constexpr QStringView kReasonLink =
+    u"al posto del file c'è un collegamento simbolico, che il gioco non segue";
 constexpr QStringView kReasonNotRegular = u"non è un file normale";
 constexpr QStringView kReasonMissing = u"il file non esiste";
 constexpr QStringView kReasonCannotOpen = u"il file non si può aprire";
@@ -98,7 +99,7 @@ int syncFolder(const QString& folder) {
 }
 
 // Writes bytes into a staging file made new; a failure names the record file.
-void stageFile(NewFile& staged, const QString& recordPath, const QByteArray& bytes) {
+void stageFile(const NewFile& staged, const QString& recordPath, const QByteArray& bytes) {
     if (!staged.isOpen())
         throw RecordFileError(recordPath, withDetail(kReasonCannotCreate, systemReason(errno)));
     if (!staged.write(bytes))
@@ -166,9 +167,9 @@ void replacePair(const RecordLock& lock, const QByteArray& score, const QByteArr
     finishOrDiscard(lock, paths);
     requireReplaceable(lock.folder(), paths);
     try {
-        NewFile stagedScore(paths.stagedScore);
+        const NewFile stagedScore(paths.stagedScore);
         stageFile(stagedScore, paths.score, score);
-        NewFile stagedName(paths.stagedName);
+        const NewFile stagedName(paths.stagedName);
         stageFile(stagedName, paths.name, name);
         // Both written before either is synced, so that one journal commit can take both.
         syncStaged(stagedScore, paths.score);

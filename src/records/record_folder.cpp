@@ -38,7 +38,7 @@ QString configuredFolder() {
             continue;
         const QSettings settings(file, QSettings::IniFormat);
         // An unquoted comma makes a list of the value; the folder's name is the whole of it.
-        const QString folder = settings.value(kConfigRecordFolder.toString()).toStringList().join(u',');
+        QString folder = settings.value(kConfigRecordFolder.toString()).toStringList().join(u',');
         if (!folder.isEmpty())
             return folder;
     }

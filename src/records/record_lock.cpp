@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <tuple>
 #include <utility>
 
 #include <fcntl.h>
@@ -64,8 +65,8 @@ QByteArray processStartTime(qint64 pid) {
 // it, the machine's name.
 QByteArray lockContents() {
     const qint64 pid = ::getpid();
-    return QByteArray::number(pid) % '\n' % processStartTime(pid) % '\n' % QSysInfo::bootUniqueId() %
-           '\n' % QSysInfo::machineHostName().toUtf8() % '\n';
+    return QByteArray::number(pid) % '\n' % processStartTime(pid) % '\n' % QSysInfo::bootUniqueId() % '\n' %
+           QSysInfo::machineHostName().toUtf8() % '\n';
 }
 
 // A lock file as a waiting game found it.
@@ -115,13 +116,43 @@ void takeOver(const QByteArray& path, const Sighting& seen) {
     if (::rename(path.constData(), moved.constData()) != 0)
         return;
     struct stat info {};
-    const bool same = ::lstat(moved.constData(), &info) == 0 && info.st_dev == seen.device &&
-                      info.st_ino == seen.inode;
+    const bool same =
+        ::lstat(moved.constData(), &info) == 0 && info.st_dev == seen.device && info.st_ino == seen.inode;
     // Another game took the lock between the look and the move: it gets it back, unless a third one
     // has taken its place, in which case the second one's confirmHeld fails before any change.
     if (!same)
         (void)::link(moved.constData(), path.constData());
     ::unlink(moved.constData());
+}
+
+// Watches the lock a game waits for: a lock this machine cannot judge is gone once seen unchanged
+// for kForeignLockAge.
+class LockWatch {
+public:
+    [[nodiscard]] bool isGone(const Sighting& seen) {
+        const Verdict verdict = judge(seen);
+        if (verdict != Verdict::Unknown)
+            return verdict == Verdict::Gone;
+        const auto now = std::chrono::steady_clock::now();
+        if (seen != watched_) {
+            watched_ = seen;
+            since_ = now;
+        }
+        return now - since_ >= kForeignLockAge;
+    }
+
+private:
+    std::optional<Sighting> watched_;
+    std::chrono::steady_clock::time_point since_;
+};
+
+// Why the lock file could not be created, when it is not another game's lock in the way.
+[[noreturn]] void refuse(const QString& folder, const QString& path, int error) {
+    if (error == EACCES || error == EPERM || error == EROFS)
+        throw RecordFileError(folder, kReasonFolderNotWritable.toString());
+    if (error == ENOENT || error == ENOTDIR)
+        throw RecordFileError(folder, kReasonFolderGone.toString());
+    throw RecordFileError(path, kReasonCannotLock.arg(systemReason(error)));
 }
 
 } // namespace
@@ -132,8 +163,7 @@ RecordLock::RecordLock(const QString& folder)
         throw RecordFileError(kUnknownFolder.toString(), kReasonNoFolder.toString());
     const QByteArray path = QFile::encodeName(path_);
     const QDeadlineTimer deadline(kRecordLockWait);
-    std::optional<Sighting> watched;
-    std::chrono::steady_clock::time_point watchedSince;
+    LockWatch watch;
     for (;;) {
         takenAt_ = std::chrono::steady_clock::now();
         file_.emplace(path_);
@@ -141,28 +171,16 @@ RecordLock::RecordLock(const QString& folder)
         if (file_->isOpen())
             break;
         file_.reset();
-        if (error == EACCES || error == EPERM || error == EROFS)
-            throw RecordFileError(folder, kReasonFolderNotWritable.toString());
-        if (error == ENOENT || error == ENOTDIR)
-            throw RecordFileError(folder, kReasonFolderGone.toString());
         if (error != EEXIST)
-            throw RecordFileError(path_, kReasonCannotLock.arg(systemReason(error)));
-        if (const std::optional<Sighting> seen = look(path)) {
-            Verdict verdict = judge(*seen);
-            const auto now = std::chrono::steady_clock::now();
-            if (verdict == Verdict::Unknown && seen != watched)
-                std::tie(watched, watchedSince) = std::pair(seen, now);
-            else if (verdict == Verdict::Unknown && now - watchedSince >= kForeignLockAge)
-                verdict = Verdict::Gone;
-            if (verdict == Verdict::Gone)
-                takeOver(path, *seen);
-        }
+            refuse(folder, path_, error);
+        if (const std::optional<Sighting> seen = look(path); seen && watch.isGone(*seen))
+            takeOver(path, *seen);
         if (deadline.hasExpired())
             throw RecordFileError(folder, kReasonInUse.toString());
         QThread::msleep(kLockRetryMs);
     }
     // A lock left unnamed by a full disk is only taken over once watched, after this game's lease.
-    file_->write(lockContents());
+    (void)file_->write(lockContents());
     struct stat info {};
     if (::fstat(file_->handle(), &info) == 0)
         std::tie(device_, inode_) = std::pair(info.st_dev, info.st_ino);

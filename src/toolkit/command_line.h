@@ -24,8 +24,8 @@ struct CommandLineAnswer {
 using RecordReset = std::function<CommandLineAnswer()>;
 
 // Reads the program's arguments, the program's name first. --help and --version are answered at
-// once, --reset-record asks for the record's reset; any other option is refused with one line naming it, unless it may be one of Qt's, which
-// waits until QApplication has removed Qt's own.
+// once, --reset-record asks for the record's reset; any other option is refused with one line naming it,
+// unless it may be one of Qt's, which waits until QApplication has removed Qt's own.
 CommandLineAnswer readCommandLine(const QStringList& arguments, QtOptions qtOptions);
 
 // Prints the answer on the standard streams, after resetting the record when asked, and returns its

@@ -38,38 +38,11 @@ DiskSync failingSync(int refused) {
     };
 }
 
-} // namespace
-
-class FailedRecordWriteTest : public QObject {
-    Q_OBJECT
-private slots:
-    void initTestCase() { configureTestApplication(); }
-
-    void failedWriteShowsOneMessageAndStillEndsNormally_data();
-    void failedWriteShowsOneMessageAndStillEndsNormally();
-};
-
-void FailedRecordWriteTest::failedWriteShowsOneMessageAndStillEndsNormally_data() {
-    QTest::addColumn<WriteFailure>("failure");
-    QTest::newRow("a folder where quadrix.txt should be") << WriteFailure::FolderForName;
-    QTest::newRow("the records folder made read-only during the game") << WriteFailure::ReadOnlyFolder;
-    QTest::newRow("no records folder at all") << WriteFailure::NoFolder;
-    QTest::newRow("the records folder gone during the game") << WriteFailure::FolderGone;
-    QTest::newRow("the records held by another game throughout") << WriteFailure::LockHeld;
-    QTest::newRow("a disk so slow that the write outlasts the lock") << WriteFailure::LeaseOutlasted;
-    QTest::newRow("the new score's file refused by the disk") << WriteFailure::ScoreSync;
-    QTest::newRow("the new name's file refused by the disk") << WriteFailure::NameSync;
-    QTest::newRow("the new files' names refused by the disk") << WriteFailure::FolderSync;
-}
-
-void FailedRecordWriteTest::failedWriteShowsOneMessageAndStillEndsNormally() {
-    QFETCH(WriteFailure, failure);
-    EndingGame ending(" 12\r\n", u" 15"_s, u"Anna"_s);
+// Puts the failure in place at the game's end, and returns the path the player must be told.
+QString arrange(WriteFailure failure, EndingGame& ending, std::optional<RecordLock>& otherGame,
+                std::optional<DiskSyncOverride>& disk) {
     RecordFolder& records = ending.records;
-    const QByteArray oldName = records.read(kNameFileName);
     QString told = records.path(kScoreFileName);
-    std::optional<RecordLock> otherGame;
-    std::optional<DiskSyncOverride> disk;
     switch (failure) {
     case WriteFailure::FolderForName:
         told = records.path(kNameFileName);
@@ -111,6 +84,41 @@ void FailedRecordWriteTest::failedWriteShowsOneMessageAndStillEndsNormally() {
         told = records.folder();
         break;
     }
+    return told;
+}
+
+} // namespace
+
+class FailedRecordWriteTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { configureTestApplication(); }
+
+    void failedWriteShowsOneMessageAndStillEndsNormally_data();
+    void failedWriteShowsOneMessageAndStillEndsNormally();
+};
+
+void FailedRecordWriteTest::failedWriteShowsOneMessageAndStillEndsNormally_data() {
+    QTest::addColumn<WriteFailure>("failure");
+    QTest::newRow("a folder where quadrix.txt should be") << WriteFailure::FolderForName;
+    QTest::newRow("the records folder made read-only during the game") << WriteFailure::ReadOnlyFolder;
+    QTest::newRow("no records folder at all") << WriteFailure::NoFolder;
+    QTest::newRow("the records folder gone during the game") << WriteFailure::FolderGone;
+    QTest::newRow("the records held by another game throughout") << WriteFailure::LockHeld;
+    QTest::newRow("a disk so slow that the write outlasts the lock") << WriteFailure::LeaseOutlasted;
+    QTest::newRow("the new score's file refused by the disk") << WriteFailure::ScoreSync;
+    QTest::newRow("the new name's file refused by the disk") << WriteFailure::NameSync;
+    QTest::newRow("the new files' names refused by the disk") << WriteFailure::FolderSync;
+}
+
+void FailedRecordWriteTest::failedWriteShowsOneMessageAndStillEndsNormally() {
+    QFETCH(WriteFailure, failure);
+    EndingGame ending(" 12\r\n", u" 15"_s, u"Anna"_s);
+    RecordFolder& records = ending.records;
+    const QByteArray oldName = records.read(kNameFileName);
+    std::optional<RecordLock> otherGame;
+    std::optional<DiskSyncOverride> disk;
+    const QString told = arrange(failure, ending, otherGame, disk);
 
     {
         const ObeyFilePermissions asAPlayer;

@@ -187,8 +187,10 @@ void TwoGamesTest::higherRecordAlwaysSurvives() {
     if (pupils && ::geteuid() != 0)
         QSKIP("Games of two accounts need root to start them");
     const RecordFolder records(pupils ? Sharing::Class : Sharing::OneLogin);
-    Player anna(u"Anna"_s, u" 30"_s, pupils ? &kPupilA : nullptr, pupils ? records.accountHome(kPupilA) : QString());
-    Player bruno(u"Bruno"_s, u" 20"_s, pupils ? &kPupilB : nullptr, pupils ? records.accountHome(kPupilB) : QString());
+    Player anna(u"Anna"_s, u" 30"_s, pupils ? &kPupilA : nullptr,
+                pupils ? records.accountHome(kPupilA) : QString());
+    Player bruno(u"Bruno"_s, u" 20"_s, pupils ? &kPupilB : nullptr,
+                 pupils ? records.accountHome(kPupilB) : QString());
     int brunoFirstCount = 0;
     qint64 longestEndMs = 0;
     for (int round = 0; round < kRounds; ++round) {
@@ -268,8 +270,8 @@ void TwoGamesTest::trickOfOnePupilNeverReachesOutside_data() {
     QTest::newRow("a link for every name") << Trick::LinksEverywhere << unread;
     QTest::newRow("aquadrix.txt made unreadable by its owner") << Trick::UnreadableScore << unread;
     QTest::newRow("a sticky folder") << Trick::StickyFolder << QByteArray("la cartella ha il bit sticky");
-    QTest::newRow("the folder removed during the game") << Trick::FolderGone
-                                                        << QByteArray("la cartella non esiste più");
+    QTest::newRow("the folder removed during the game")
+        << Trick::FolderGone << QByteArray("la cartella non esiste più");
 }
 
 // Anna holds the record and plays a trick on the class's folder; Bruno's game then plays and ends
@@ -300,8 +302,8 @@ void TwoGamesTest::trickOfOnePupilNeverReachesOutside() {
         QFile::link(homework, records.path(name));
         asAnna(records.path(name));
     };
-    const QStringList names{u"aquadrix.txt"_s, u"quadrix.txt"_s, u"aquadrix.txt.nuovo"_s, u"quadrix.txt.nuovo"_s,
-                            u"quadrix.txt.pronto"_s, u"record.lock"_s};
+    const QStringList names{u"aquadrix.txt"_s,      u"quadrix.txt"_s,        u"aquadrix.txt.nuovo"_s,
+                            u"quadrix.txt.nuovo"_s, u"quadrix.txt.pronto"_s, u"record.lock"_s};
     if (trick == Trick::LinksEverywhere)
         std::ranges::for_each(names, plant);
     else if (trick <= Trick::LinkForLock)

@@ -165,7 +165,8 @@ void RecordReadingTest::folderFollowsTheBaseDirectoryRules_data() {
     QTest::addColumn<QString>("folder");
     QTest::addColumn<bool>("usable");
     const QString unset = QString();
-    QTest::newRow("XDG_DATA_HOME") << u"@/data"_s << u"@"_s << unset << unset << u"@/data/brivadoro/"_s << true;
+    QTest::newRow("XDG_DATA_HOME") << u"@/data"_s << u"@"_s << unset << unset << u"@/data/brivadoro/"_s
+                                   << true;
     QTest::newRow("XDG_DATA_HOME not there yet")
         << u"@/new/data"_s << unset << unset << unset << u"@/new/data/brivadoro/"_s << true;
     QTest::newRow("XDG_DATA_HOME unset")
@@ -177,8 +178,8 @@ void RecordReadingTest::folderFollowsTheBaseDirectoryRules_data() {
     QTest::newRow("HOME and XDG_DATA_HOME unset") << unset << unset << unset << unset << u""_s << false;
     QTest::newRow("HOME relative") << unset << u"home"_s << unset << unset << u""_s << false;
     QTest::newRow("HOME pointing nowhere") << unset << u"@/nowhere"_s << unset << unset << u""_s << false;
-    QTest::newRow("configuration file") << u"@/data"_s << u"@"_s << unset << u"@/classe"_s << u"@/classe/"_s
-                                        << true;
+    QTest::newRow("configuration file")
+        << u"@/data"_s << u"@"_s << unset << u"@/classe"_s << u"@/classe/"_s << true;
     QTest::newRow("configuration file, a name with a comma")
         << u"@/data"_s << u"@"_s << unset << u"@/3A,3B"_s << u"@/3A,3B/"_s << true;
     QTest::newRow("BRIVADORO_RECORD_DIR")
@@ -217,7 +218,8 @@ void RecordReadingTest::folderFollowsTheBaseDirectoryRules() {
         QVERIFY(config.open(QIODevice::WriteOnly));
         config.write("[General]\nRecordFolder=" + placed(configured).toUtf8() + '\n');
     }
-    const EnvironmentValue configDirs("XDG_CONFIG_DIRS", u"relative:@/etc-xdg"_s.replace(u'@', records.home()));
+    const EnvironmentValue configDirs("XDG_CONFIG_DIRS",
+                                      u"relative:@/etc-xdg"_s.replace(u'@', records.home()));
     const EnvironmentValue recordDirValue("BRIVADORO_RECORD_DIR", placed(recordDir));
     const EnvironmentValue dataHomeValue("XDG_DATA_HOME", placed(dataHome));
     const EnvironmentValue homeValue("HOME", placed(home));

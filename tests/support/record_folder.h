@@ -78,11 +78,11 @@ public:
 
     // A home of the account's own beside the records, for its games, private to it.
     [[nodiscard]] QString accountHome(const Account& account) const {
-        const QString home = home_.path() + u'/' + account.name.toString();
-        QDir().mkpath(home);
-        (void)::chown(QFile::encodeName(home).constData(), account.uid, kClassGroup);
-        ::chmod(QFile::encodeName(home).constData(), 0700);
-        return home;
+        QString own = home_.path() + u'/' + account.name.toString();
+        QDir().mkpath(own);
+        (void)::chown(QFile::encodeName(own).constData(), account.uid, kClassGroup);
+        ::chmod(QFile::encodeName(own).constData(), 0700);
+        return own;
     }
 
     // Every entry of the folder, so a test can see that nothing was left behind.

@@ -36,13 +36,15 @@ void CommandLineTest::answersWithoutAWindow_data() {
     const auto unknown = [](QStringView option) {
         return u"brivadoro: opzione sconosciuta: %1 (brivadoro --help elenca le opzioni)\n"_s.arg(option);
     };
-    QTest::newRow("--version") << QStringList{u"--version"_s} << 0 << kVersion.toString() << QString() << QString();
+    QTest::newRow("--version") << QStringList{u"--version"_s} << 0 << kVersion.toString() << QString()
+                               << QString();
     QTest::newRow("-v") << QStringList{u"-v"_s} << 0 << kVersion.toString() << QString() << QString();
     QTest::newRow("--help") << QStringList{u"--help"_s} << 0 << help << QString() << QString();
     QTest::newRow("-h") << QStringList{u"-h"_s} << 0 << help << QString() << QString();
     QTest::newRow("unknown long option")
         << QStringList{u"--versione"_s} << 2 << QString() << unknown(u"--versione") << QString();
-    QTest::newRow("unknown short option") << QStringList{u"-x"_s} << 2 << QString() << unknown(u"-x") << QString();
+    QTest::newRow("unknown short option")
+        << QStringList{u"-x"_s} << 2 << QString() << unknown(u"-x") << QString();
     QTest::newRow("unknown option before --help")
         << QStringList{u"--colori"_s, u"--help"_s} << 2 << QString() << unknown(u"--colori") << QString();
     QTest::newRow("a word that is no option")
