@@ -19,11 +19,11 @@ constexpr mode_t kSharedFileMode = 0644;
 // In a folder shared with its group, a new file takes the folder's group and becomes readable by it.
 // Failures are ignored: the file stays the player's own, which the next player can still replace.
 void shareWithTheFolderGroup(int handle, const QString& path) {
-    struct stat folder {};
+    FileStatus folder{};
     if (::stat(QFile::encodeName(QFileInfo(path).path()).constData(), &folder) != 0 ||
         (folder.st_mode & S_IWGRP) == 0)
         return;
-    struct stat file {};
+    FileStatus file{};
     if (::fstat(handle, &file) == 0 && file.st_gid != folder.st_gid)
         (void)::fchown(handle, static_cast<uid_t>(-1), folder.st_gid);
     (void)::fchmod(handle, kSharedFileMode);

@@ -1,9 +1,15 @@
 #pragma once
 
+#include <sys/stat.h>
+
 #include <QByteArrayView>
 #include <QString>
 
 namespace brivadoro {
+
+// What stat and fstat tell of a file, named without the elaborated "struct" that the formatter's
+// versions lay out differently.
+using FileStatus = struct ::stat;
 
 // A file of the records folder that this game created, open for writing. It is always made new and
 // exclusively, never opened where a file or link already stands, so a link planted under its name

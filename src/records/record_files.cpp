@@ -79,7 +79,7 @@ void ensureFileExists(const QString& path) {
 
 // Whether a regular file, not a link, stands under the name.
 bool isPlainFile(const QString& path) {
-    struct stat info {};
+    FileStatus info{};
     return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
@@ -147,12 +147,12 @@ void finishOrDiscard(const RecordLock& lock, const PairPaths& paths) {
 // a record file's place, or another account's record file in a sticky folder, which only its
 // owner may replace.
 void requireReplaceable(const QString& folder, const PairPaths& paths) {
-    struct stat folderInfo {};
+    FileStatus folderInfo{};
     const bool sticky = ::stat(QFile::encodeName(folder).constData(), &folderInfo) == 0 &&
                         (folderInfo.st_mode & S_ISVTX) != 0 && ::geteuid() != 0 &&
                         folderInfo.st_uid != ::geteuid();
     for (const QString& path : {paths.score, paths.name}) {
-        struct stat info {};
+        FileStatus info{};
         if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
             continue;
         if (S_ISDIR(info.st_mode))
@@ -219,7 +219,7 @@ QString Leggifiletxt(const QString& nomefile) {
         throw RecordFileError(nomefile, withDetail(kReasonCannotOpen, systemReason(error)));
     }
     QFile file;
-    struct stat info {};
+    FileStatus info{};
     if (!file.open(handle, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle) || ::fstat(handle, &info) != 0)
         throw RecordFileError(nomefile, withDetail(kReasonCannotOpen, file.errorString()));
     if (S_ISDIR(info.st_mode))

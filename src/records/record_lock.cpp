@@ -80,7 +80,7 @@ struct Sighting {
 };
 
 std::optional<Sighting> look(const QByteArray& path) {
-    struct stat info {};
+    FileStatus info{};
     if (::lstat(path.constData(), &info) != 0)
         return std::nullopt;
     Sighting seen{info.st_dev, info.st_ino, S_ISREG(info.st_mode), {}};
@@ -115,7 +115,7 @@ void takeOver(const QByteArray& path, const Sighting& seen) {
                              QByteArray::number(QRandomGenerator::global()->generate());
     if (::rename(path.constData(), moved.constData()) != 0)
         return;
-    struct stat info {};
+    FileStatus info{};
     const bool same =
         ::lstat(moved.constData(), &info) == 0 && info.st_dev == seen.device && info.st_ino == seen.inode;
     // Another game took the lock between the look and the move: it gets it back, unless a third one
@@ -181,7 +181,7 @@ RecordLock::RecordLock(const QString& folder)
     }
     // A lock left unnamed by a full disk is only taken over once watched, after this game's lease.
     (void)file_->write(lockContents());
-    struct stat info {};
+    FileStatus info{};
     if (::fstat(file_->handle(), &info) == 0)
         std::tie(device_, inode_) = std::pair(info.st_dev, info.st_ino);
 }
@@ -192,7 +192,7 @@ RecordLock::~RecordLock() {
 }
 
 bool RecordLock::isOurs() const {
-    struct stat info {};
+    FileStatus info{};
     return ::lstat(QFile::encodeName(path_).constData(), &info) == 0 && info.st_dev == device_ &&
            info.st_ino == inode_;
 }

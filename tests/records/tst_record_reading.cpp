@@ -182,16 +182,10 @@ void RecordReadingTest::folderFollowsTheBaseDirectoryRules_data() {
         << u"@/data"_s << u"@"_s << unset << u"@/classe"_s << u"@/classe/"_s << true;
     QTest::newRow("configuration file, a name with a comma")
         << u"@/data"_s << u"@"_s << unset << u"@/3A,3B"_s << u"@/3A,3B/"_s << true;
-    QTest::newRow("BRIVADORO_RECORD_DIR")
-        << u"@/data"_s << u"@"_s << u"@/prova"_s << unset << u"@/prova/"_s << true;
     QTest::newRow("BRIVADORO_RECORD_DIR over the configuration file")
         << u"@/data"_s << u"@"_s << u"@/prova"_s << u"@/classe"_s << u"@/prova/"_s << true;
-    QTest::newRow("BRIVADORO_RECORD_DIR empty")
-        << u"@/data"_s << u"@"_s << u""_s << u"@/classe"_s << u"@/classe/"_s << true;
     QTest::newRow("configured folder missing")
         << u"@/data"_s << u"@"_s << unset << u"@/missing"_s << u"@/missing/"_s << false;
-    QTest::newRow("BRIVADORO_RECORD_DIR missing")
-        << u"@/data"_s << u"@"_s << u"@/missing"_s << u"@/classe"_s << u"@/missing/"_s << false;
     QTest::newRow("BRIVADORO_RECORD_DIR relative")
         << u"@/data"_s << u"@"_s << u"classe"_s << unset << u"classe/"_s << false;
 }

@@ -66,7 +66,7 @@ void RecordWritingTest::writtenPairComesBackExactly() {
     std::vector<std::pair<bool, bool>> syncs;
     {
         const DiskSyncOverride disk([&](int handle) {
-            struct stat info {};
+            FileStatus info{};
             ::fstat(handle, &info);
             const bool inPlace = records.read(kScoreFileName) == scoreBytes &&
                                  records.read(kNameFileName) == nameBytes &&
