@@ -11,7 +11,8 @@ import tempfile
 import time
 
 from brivadoro_driver import (CONGRATULATION, GOODBYE, GREETING_END, INNER_SIZE, NAME_PROMPT, GameSession,
-                              SoundServer, program_copy_without_sounds)
+                              program_copy_without_sounds)
+from sound_server import SoundServer
 
 PLAYER = "Anna"
 WARNING_END = "un numero divisibile per 4"

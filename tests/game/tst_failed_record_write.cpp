@@ -114,7 +114,7 @@ void FailedRecordWriteTest::failedWriteShowsOneMessageAndStillEndsNormally_data(
 void FailedRecordWriteTest::failedWriteShowsOneMessageAndStillEndsNormally() {
     QFETCH(WriteFailure, failure);
     EndingGame ending(" 12\r\n", u" 15"_s, u"Anna"_s);
-    RecordFolder& records = ending.records;
+    const RecordFolder& records = ending.records;
     const QByteArray oldName = records.read(kNameFileName);
     std::optional<RecordLock> otherGame;
     std::optional<DiskSyncOverride> disk;
