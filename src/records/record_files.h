@@ -21,6 +21,7 @@ inline constexpr QStringView kNameFileName = u"quadrix.txt";
 
 // What the player is told instead of a path when the system names no records folder.
 inline constexpr QStringView kUnknownFolder = u"(cartella sconosciuta)";
+inline constexpr QStringView kReasonNoFolder = u"il sistema non indica una cartella per i dati dei giochi";
 
 // A record file's full path: the folder, which ends in "/", followed by the file's name.
 inline QString recordFilePath(const QString& folder, QStringView fileName) {

@@ -16,7 +16,6 @@ namespace {
 constexpr QStringView kDataUnderHome = u"/.local/share";
 constexpr QStringView kRecordsFolder = u"/brivadoro";
 constexpr QStringView kDefaultConfigDirs = u"/etc/xdg";
-constexpr QStringView kReasonNoFolder = u"il sistema non indica una cartella per i dati dei giochi";
 constexpr QStringView kReasonFileInPath = u"nel percorso c'è un file al posto di una cartella: %1";
 constexpr QStringView kReasonCannotMakeFolder = u"la cartella non si può creare";
 constexpr QStringView kReasonNotAbsolute = u"il percorso non parte dalla radice (/)";

@@ -32,7 +32,6 @@ constexpr unsigned long kLockRetryMs = 5;
 constexpr qint64 kLockReadLimit = 512;
 constexpr int kStartTimeField = 19; // starttime in /proc/<pid>/stat, counted after the name
 
-constexpr QStringView kReasonNoFolder = u"il sistema non indica una cartella per i dati dei giochi";
 constexpr QStringView kReasonFolderNotWritable = u"nella cartella non si possono creare file";
 constexpr QStringView kReasonFolderGone = u"la cartella non esiste più";
 constexpr QStringView kReasonInUse = u"un altro gioco sta usando il record e non l'ha liberato in tempo";
