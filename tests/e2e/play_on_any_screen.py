@@ -123,6 +123,8 @@ def edge_width(session, scale, timeout=60.0):
             if targets(session, scale) != shown:
                 break  # the targets moved while the screen was read
             backdrop, face = row[0], row[-1]
+            if not all(same(pixel, backdrop) for pixel in row[:8]):
+                continue  # a label or another button stands beside the target, not the plain backdrop
             last_backdrop = max(i for i, pixel in enumerate(row[:12]) if same(pixel, backdrop))
             first_face = min((i for i, pixel in enumerate(row) if i > last_backdrop and same(pixel, face)),
                              default=None)
