@@ -51,7 +51,7 @@ struct SdlAudioLibrary {
     void (*quitSubSystem)(std::uint32_t flags) = nullptr;
     void (*cleanUpThread)() = nullptr;
     sdl::RWops* (*openFile)(const char* file, const char* mode) = nullptr;
-    sdl::AudioSpec* (*loadWav)(sdl::RWops* source, int freeSource, sdl::AudioSpec* spec,
+    sdl::AudioSpec* (*loadWav)(sdl::RWops* source, int freeSource, sdl::AudioSpec* wavFormat,
                                std::uint8_t** buffer, std::uint32_t* length) = nullptr;
     void (*freeWav)(std::uint8_t* buffer) = nullptr;
     sdl::AudioStream* (*newAudioStream)(sdl::AudioFormat fromFormat, std::uint8_t fromChannels,

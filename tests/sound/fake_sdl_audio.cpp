@@ -52,7 +52,7 @@ sdl::RWops* openFile(const char* file, const char* /*mode*/) {
 }
 
 // A file whose name starts with "broken" does not decode; any other's bytes are its samples.
-sdl::AudioSpec* loadWav(sdl::RWops* source, int freeSource, sdl::AudioSpec* spec, std::uint8_t** buffer,
+sdl::AudioSpec* loadWav(sdl::RWops* source, int freeSource, sdl::AudioSpec* wavFormat, std::uint8_t** buffer,
                         std::uint32_t* length) {
     ++sdlAudio.calls;
     ++sdlAudio.decodes;
@@ -77,11 +77,11 @@ sdl::AudioSpec* loadWav(sdl::RWops* source, int freeSource, sdl::AudioSpec* spec
     *buffer = reinterpret_cast<std::uint8_t*>(samples.data());
     *length = std::uint32_t(samples.size());
     sdlAudio.wavs.emplace(*buffer, std::move(samples));
-    *spec = {};
-    spec->frequency = SdlAudioState::kWavFrequency;
-    spec->format = kWavFormat;
-    spec->channels = 1;
-    return spec;
+    *wavFormat = {};
+    wavFormat->frequency = SdlAudioState::kWavFrequency;
+    wavFormat->format = kWavFormat;
+    wavFormat->channels = 1;
+    return wavFormat;
 }
 
 void freeWav(std::uint8_t* buffer) {
