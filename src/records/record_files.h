@@ -19,7 +19,7 @@ struct BoardState;
 inline constexpr QStringView kScoreFileName = u"aquadrix.txt";
 inline constexpr QStringView kNameFileName = u"quadrix.txt";
 
-// What the player is told instead of a path when the system names no records folder.
+// What the player is told instead of a path, and why, when the system names no records folder.
 inline constexpr QStringView kUnknownFolder = u"(cartella sconosciuta)";
 inline constexpr QStringView kReasonNoFolder = u"il sistema non indica una cartella per i dati dei giochi";
 

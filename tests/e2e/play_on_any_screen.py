@@ -20,6 +20,7 @@ LAUNCH_POINT = (590, 655)  # a spot of the board's background where no label sta
 MENU_BAR_MOST = 60  # the menu bar above a full-screen board is never taller than this
 BOTTOM_ROW = 0.8  # a target in the bottom row has its lower edge below this share of the inner height
 EDGE_MOST = 2  # pixels between the backdrop's colour and the target's face across a sharp edge
+BESIDE = 8  # pixels of the backdrop read beside a target's left edge
 SAME_COLOUR = 6  # the largest difference per channel between two pixels taken as one colour
 
 
@@ -117,13 +118,13 @@ def edge_width(session, scale, timeout=60.0):
                    and node.getState().contains(pyatspi.STATE_FOCUSED)}
         for number, extents in shown:
             x, y, width, height = extents
-            if number in focused or free_centre(extents, shown, inner) is None or x - 8 < inner[0]:
+            if number in focused or free_centre(extents, shown, inner) is None or x - BESIDE < inner[0]:
                 continue
-            row = row_pixels(session, x - 8, y + height // 4, 8 + width // 4)
+            row = row_pixels(session, x - BESIDE, y + height // 4, BESIDE + width // 4)
             if targets(session, scale) != shown:
                 break  # the targets moved while the screen was read
             backdrop, face = row[0], row[-1]
-            if not all(same(pixel, backdrop) for pixel in row[:8]):
+            if not all(same(pixel, backdrop) for pixel in row[:BESIDE]):
                 continue  # a label or another button stands beside the target, not the plain backdrop
             last_backdrop = max(i for i, pixel in enumerate(row[:12]) if same(pixel, backdrop))
             first_face = min((i for i, pixel in enumerate(row) if i > last_backdrop and same(pixel, face)),
