@@ -8,35 +8,47 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
+#include <QStringBuilder>
 
 namespace brivadoro {
 
 namespace {
 
-constexpr mode_t kNewFileMode = 0666; // narrowed by the umask
-constexpr mode_t kSharedFileMode = 0644;
+constexpr mode_t kRecordFileMode = 0666; // narrowed by the umask
+constexpr mode_t kSharedRecordMode = 0644;
+constexpr mode_t kLockFileMode = 0600;
+constexpr mode_t kSharedLockMode = 0660;
+// Where a folder with contents under a name the game needs is moved.
+constexpr QStringView kSetAsidePrefix = u".scartato.";
 
-// In a folder shared with its group, a new file takes the folder's group and becomes readable by it.
-// Failures are ignored: the file stays the player's own, which the next player can still replace.
-void shareWithTheFolderGroup(int handle, const QString& path) {
+// Gives the new file its mode: in a folder shared with its group, it takes the folder's group too.
+// Failures are ignored: a record file stays the player's own, which the next player can still
+// replace, and a lock file that no one else can lock is replaced by the next game that needs it.
+void setAccess(int handle, const QString& path, FileUse use) {
     FileStatus folder{};
-    if (::stat(QFile::encodeName(QFileInfo(path).path()).constData(), &folder) != 0 ||
-        (folder.st_mode & S_IWGRP) == 0)
-        return;
-    FileStatus file{};
-    if (::fstat(handle, &file) == 0 && file.st_gid != folder.st_gid)
-        (void)::fchown(handle, static_cast<uid_t>(-1), folder.st_gid);
-    (void)::fchmod(handle, kSharedFileMode);
+    const bool shared = ::stat(QFile::encodeName(QFileInfo(path).path()).constData(), &folder) == 0 &&
+                        (folder.st_mode & S_IWGRP) != 0;
+    if (shared) {
+        FileStatus file{};
+        if (::fstat(handle, &file) == 0 && file.st_gid != folder.st_gid)
+            (void)::fchown(handle, static_cast<uid_t>(-1), folder.st_gid);
+    }
+    if (use == FileUse::Lock)
+        (void)::fchmod(handle, shared ? kSharedLockMode : kLockFileMode);
+    else if (shared)
+        (void)::fchmod(handle, kSharedRecordMode);
 }
 
 } // namespace
 
-NewFile::NewFile(const QString& path)
+NewFile::NewFile(const QString& path, FileUse use)
     : handle_(::open(QFile::encodeName(path).constData(),
-                     O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kNewFileMode)) {
+                     O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                     use == FileUse::Lock ? kLockFileMode : kRecordFileMode)) {
     if (handle_ >= 0) {
         const int error = errno;
-        shareWithTheFolderGroup(handle_, path);
+        setAccess(handle_, path, use);
         errno = error;
     }
 }
@@ -59,6 +71,16 @@ bool NewFile::write(QByteArrayView bytes) const {
         done += written;
     }
     return true;
+}
+
+void clearName(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    if (::unlink(name.constData()) == 0 || errno != EISDIR || ::rmdir(name.constData()) == 0)
+        return;
+    const QFileInfo place(path);
+    const QString aside = place.path() % u'/' % kSetAsidePrefix % place.fileName() % u'.' %
+                          QString::number(QRandomGenerator::global()->generate());
+    (void)::rename(name.constData(), QFile::encodeName(aside).constData());
 }
 
 QString systemReason(int error) {

@@ -113,7 +113,8 @@ void syncStaged(const NewFile& staged, const QString& recordPath) {
 
 // Moves a committed pair into place, the score first. The name's rename ends the commit, so a
 // writer stopped between the two leaves it for the next one to finish; the score's staging file is
-// then gone already. Only files move into the pair's place: a link under a staging name is removed.
+// then gone already. Only files move into the pair's place: anything else under a staging name is
+// cleared away.
 std::optional<RecordFileError> finishCommitted(const RecordLock& lock, const PairPaths& paths) {
     try {
         lock.confirmHeld();
@@ -121,7 +122,7 @@ std::optional<RecordFileError> finishCommitted(const RecordLock& lock, const Pai
         return error;
     }
     if (!isPlainFile(paths.stagedScore))
-        QFile::remove(paths.stagedScore);
+        clearName(paths.stagedScore);
     else if (!renamed(paths.stagedScore, paths.score))
         return RecordFileError(paths.score, withDetail(kReasonCannotReplace, systemReason(errno)));
     if (!renamed(paths.committedName, paths.name))
@@ -131,16 +132,17 @@ std::optional<RecordFileError> finishCommitted(const RecordLock& lock, const Pai
 
 // Leaves the pair whole before it is read or written: a committed pair is finished, the staging
 // files of an uncommitted one are removed. Nothing stages a file while a commit is pending, so a
-// staging file beside a committed name always belongs to that commit; no game commits a link.
+// staging file beside a committed name always belongs to that commit; no game commits a link. Only
+// the lock's holder runs it, so no game ever removes a staging file that another is writing.
 void finishOrDiscard(const RecordLock& lock, const PairPaths& paths) {
     if (isPlainFile(paths.committedName)) {
         if (std::optional<RecordFileError> failure = finishCommitted(lock, paths))
             throw *failure;
     } else {
-        QFile::remove(paths.committedName);
-        QFile::remove(paths.stagedScore);
+        clearName(paths.committedName);
+        clearName(paths.stagedScore);
     }
-    QFile::remove(paths.stagedName);
+    clearName(paths.stagedName);
 }
 
 // Refuses, before anything is written, what would stop a rename after the commit point: a folder in
@@ -181,8 +183,11 @@ void replacePair(const RecordLock& lock, const QByteArray& score, const QByteArr
         if (!renamed(paths.stagedName, paths.committedName))
             throw RecordFileError(paths.name, withDetail(kReasonCannotReplace, systemReason(errno)));
     } catch (const RecordFileError&) {
-        QFile::remove(paths.stagedScore);
-        QFile::remove(paths.stagedName);
+        // A game whose lock file was replaced leaves the staging names to the game that locked the new one.
+        if (lock.isHeld()) {
+            QFile::remove(paths.stagedScore);
+            QFile::remove(paths.stagedName);
+        }
         throw;
     }
     // Committed: the new pair is the record now. A rename or sync that fails from here on leaves the

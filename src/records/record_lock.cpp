@@ -1,8 +1,6 @@
 #include "record_lock.h"
 
 #include <cerrno>
-#include <csignal>
-#include <tuple>
 #include <utility>
 
 #include <fcntl.h>
@@ -13,9 +11,9 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QStringBuilder>
-#include <QSysInfo>
 #include <QThread>
 
+#include "new_file.h"
 #include "record_files.h"
 
 using namespace Qt::StringLiterals;
@@ -25,127 +23,65 @@ namespace brivadoro {
 namespace {
 
 constexpr QStringView kLockFileName = u"record.lock";
-// A lock taken over is first moved to a name of the taker's own, so that two games taking over the
-// same lock never remove a fresh one in its place.
-constexpr QStringView kTakenOverSuffix = u".rotto.";
+// A lock file that replaces one this account cannot lock is made under a name of its own first.
+constexpr QStringView kReplacementSuffix = u".nuovo.";
 constexpr unsigned long kLockRetryMs = 5;
-constexpr qint64 kLockReadLimit = 512;
-constexpr int kStartTimeField = 19; // starttime in /proc/<pid>/stat, counted after the name
 
 constexpr QStringView kReasonFolderNotWritable = u"nella cartella non si possono creare file";
 constexpr QStringView kReasonFolderGone = u"la cartella non esiste più";
 constexpr QStringView kReasonInUse = u"un altro gioco sta usando il record e non l'ha liberato in tempo";
 constexpr QStringView kReasonCannotLock = u"il file di blocco non si può creare (%1)";
+constexpr QStringView kReasonCannotReplace = u"il file di blocco non si può usare né sostituire (%1)";
+constexpr QStringView kReasonNoLocks =
+    u"il sistema non permette di bloccare il file, forse per come è condivisa la cartella (%1)";
 constexpr QStringView kReasonLockLost = u"un altro gioco ha preso il record mentre lo registravo";
-constexpr QStringView kReasonLockExpired =
-    u"il disco ha risposto troppo lentamente e un altro gioco potrebbe già usare il record";
 
-QByteArray readSmallFile(const QByteArray& path) {
-    const int handle = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (handle < 0)
-        return {};
-    QByteArray bytes(kLockReadLimit, Qt::Uninitialized);
-    const ssize_t got = ::read(handle, bytes.data(), size_t(bytes.size()));
-    ::close(handle);
-    bytes.resize(got > 0 ? qsizetype(got) : 0);
-    return bytes;
-}
+// A lock request, named without the elaborated "struct" that flock the function makes necessary.
+using LockRequest = struct ::flock;
 
-// When the process started, in ticks since the machine's boot: with its number, what tells a game
-// from a later process that happens to reuse the number. Empty when it cannot be read.
-QByteArray processStartTime(qint64 pid) {
-    const QByteArray stat = readSmallFile("/proc/" + QByteArray::number(pid) + "/stat");
-    const qsizetype nameEnd = stat.lastIndexOf(')');
-    const QList<QByteArray> fields = stat.mid(nameEnd + 2).split(' ');
-    return nameEnd < 0 || fields.size() <= kStartTimeField ? QByteArray() : fields[kStartTimeField];
-}
-
-// The lock's contents: the process's number and start, the machine's boot, and for people reading
-// it, the machine's name.
-QByteArray lockContents() {
-    const qint64 pid = ::getpid();
-    return QByteArray::number(pid) % '\n' % processStartTime(pid) % '\n' % QSysInfo::bootUniqueId() % '\n' %
-           QSysInfo::machineHostName().toUtf8() % '\n';
-}
-
-// A lock file as a waiting game found it.
-struct Sighting {
-    dev_t device = 0;
-    ino_t inode = 0;
-    bool regular = false;
-    QByteArray contents;
-
-    friend bool operator==(const Sighting&, const Sighting&) = default;
-};
-
-std::optional<Sighting> look(const QByteArray& path) {
-    FileStatus info{};
-    if (::lstat(path.constData(), &info) != 0)
-        return std::nullopt;
-    Sighting seen{info.st_dev, info.st_ino, S_ISREG(info.st_mode), {}};
-    if (seen.regular)
-        seen.contents = readSmallFile(path);
-    return seen;
-}
-
-enum class Verdict { Held, Gone, Unknown };
-
-// Whether the game that holds the lock is alive, as far as this machine can tell.
-Verdict judge(const Sighting& seen) {
-    if (!seen.regular)
-        return Verdict::Gone; // no game makes a link, a folder or a pipe here
-    const QList<QByteArray> lines = seen.contents.split('\n');
-    const QByteArray boot = QSysInfo::bootUniqueId();
-    if (lines.size() < 3 || boot.isEmpty() || lines[2] != boot)
-        return Verdict::Unknown;
-    bool ok = false;
-    const qint64 pid = lines[0].toLongLong(&ok);
-    if (!ok || pid <= 0)
-        return Verdict::Unknown;
-    if (::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
-        return Verdict::Gone;
-    const QByteArray started = processStartTime(pid);
-    return !started.isEmpty() && started != lines[1] ? Verdict::Gone : Verdict::Held;
-}
-
-void takeOver(const QByteArray& path, const Sighting& seen) {
-    const QByteArray moved = path + QFile::encodeName(kTakenOverSuffix.toString()) +
-                             QByteArray::number(::getpid()) + '.' +
-                             QByteArray::number(QRandomGenerator::global()->generate());
-    if (::rename(path.constData(), moved.constData()) != 0)
-        return;
-    FileStatus info{};
-    const bool same =
-        ::lstat(moved.constData(), &info) == 0 && info.st_dev == seen.device && info.st_ino == seen.inode;
-    // Another game took the lock between the look and the move: it gets it back, unless a third one
-    // has taken its place, in which case the second one's confirmHeld fails before any change.
-    if (!same)
-        (void)::link(moved.constData(), path.constData());
-    ::unlink(moved.constData());
-}
-
-// Watches the lock a game waits for: a lock this machine cannot judge is gone once seen unchanged
-// for kForeignLockAge.
-class LockWatch {
+// One open handle, closed with the object.
+class Handle {
 public:
-    [[nodiscard]] bool isGone(const Sighting& seen) {
-        const Verdict verdict = judge(seen);
-        if (verdict != Verdict::Unknown)
-            return verdict == Verdict::Gone;
-        const auto now = std::chrono::steady_clock::now();
-        if (seen != watched_) {
-            watched_ = seen;
-            since_ = now;
-        }
-        return now - since_ >= kForeignLockAge;
+    explicit Handle(int handle) : handle_(handle) {}
+    ~Handle() {
+        if (handle_ >= 0)
+            ::close(handle_);
     }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    Handle(Handle&&) = delete;
+    Handle& operator=(Handle&&) = delete;
+
+    [[nodiscard]] int get() const { return handle_; }
+    int release() { return std::exchange(handle_, -1); }
 
 private:
-    std::optional<Sighting> watched_;
-    std::chrono::steady_clock::time_point since_;
+    int handle_;
 };
 
-// Why the lock file could not be created, when it is not another game's lock in the way.
+enum class Attempt { Locked, Busy, Again };
+
+// Asks for a lock on the whole file, held by this open file description alone: closing any other
+// handle on the file never drops it, and the kernel forwards it to an NFS or SMB server. Busy while
+// another game holds a lock that excludes it; throws when the system keeps no locks here.
+Attempt requestLock(int handle, short type, const QString& path) {
+    LockRequest request{};
+    request.l_type = type;
+    request.l_whence = SEEK_SET;
+    if (::fcntl(handle, F_OFD_SETLK, &request) == 0)
+        return Attempt::Locked;
+    if (errno == EAGAIN || errno == EACCES)
+        return Attempt::Busy;
+    throw RecordFileError(path, kReasonNoLocks.arg(systemReason(errno)));
+}
+
+// Whether the name still names the file seen, and not something put in its place.
+bool namesFile(const QByteArray& name, const FileStatus& seen) {
+    FileStatus now{};
+    return ::lstat(name.constData(), &now) == 0 && now.st_dev == seen.st_dev && now.st_ino == seen.st_ino;
+}
+
+// Why the lock file could not be created.
 [[noreturn]] void refuse(const QString& folder, const QString& path, int error) {
     if (error == EACCES || error == EPERM || error == EROFS)
         throw RecordFileError(folder, kReasonFolderNotWritable.toString());
@@ -154,53 +90,95 @@ private:
     throw RecordFileError(path, kReasonCannotLock.arg(systemReason(error)));
 }
 
+// Puts a new lock file in the place of what stands under the lock's name and this account cannot
+// lock. No game holds a lock on anything but a file it could open for writing; on a file this
+// account can read, a read lock proves that none holds one now, and keeps any from taking one until
+// the new file stands in its place. A folder is cleared away, since nothing can be renamed over it.
+Attempt replaceUnlockable(const QString& folder, const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    FileStatus seen{};
+    if (::lstat(name.constData(), &seen) != 0) {
+        if (errno != ENOENT)
+            refuse(folder, path, errno);
+        return Attempt::Again;
+    }
+    if (S_ISDIR(seen.st_mode)) {
+        clearName(path);
+        return Attempt::Again;
+    }
+    const Handle reader(::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (S_ISREG(seen.st_mode) && reader.get() >= 0) {
+        FileStatus opened{};
+        if (::fstat(reader.get(), &opened) != 0 || opened.st_ino != seen.st_ino ||
+            opened.st_dev != seen.st_dev)
+            return Attempt::Again;
+        if (const Attempt read = requestLock(reader.get(), F_RDLCK, path); read != Attempt::Locked)
+            return read;
+    }
+    const QString replacement =
+        path % kReplacementSuffix % QString::number(QRandomGenerator::global()->generate());
+    const QByteArray replacementName = QFile::encodeName(replacement);
+    if (!NewFile(replacement, FileUse::Lock).isOpen())
+        refuse(folder, path, errno);
+    if (namesFile(name, seen) && ::rename(replacementName.constData(), name.constData()) != 0) {
+        const int error = errno;
+        ::unlink(replacementName.constData());
+        throw RecordFileError(path, kReasonCannotReplace.arg(systemReason(error)));
+    }
+    ::unlink(replacementName.constData()); // left only when something changed the name meanwhile
+    return Attempt::Again;
+}
+
 } // namespace
 
 RecordLock::RecordLock(const QString& folder)
     : folder_(folder), path_(recordFilePath(folder, kLockFileName)) {
     if (folder.isEmpty())
         throw RecordFileError(kUnknownFolder.toString(), kReasonNoFolder.toString());
-    const QByteArray path = QFile::encodeName(path_);
+    const QByteArray name = QFile::encodeName(path_);
     const QDeadlineTimer deadline(kRecordLockWait);
-    LockWatch watch;
     for (;;) {
-        takenAt_ = std::chrono::steady_clock::now();
-        file_.emplace(path_);
-        const int error = errno;
-        if (file_->isOpen())
-            break;
-        file_.reset();
-        if (error != EEXIST)
-            refuse(folder, path_, error);
-        if (const std::optional<Sighting> seen = look(path); seen && watch.isGone(*seen))
-            takeOver(path, *seen);
+        Attempt attempt = Attempt::Again;
+        Handle handle(::open(name.constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        FileStatus info{};
+        if (handle.get() < 0 && errno == ENOENT) {
+            if (!NewFile(path_, FileUse::Lock).isOpen() && errno != EEXIST)
+                refuse(folder, path_, errno);
+        } else if (handle.get() < 0 && errno != ELOOP && errno != EISDIR && errno != ENXIO &&
+                   errno != EACCES && errno != EPERM) {
+            refuse(folder, path_, errno);
+        } else if (handle.get() < 0 || ::fstat(handle.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+            attempt = replaceUnlockable(folder, path_);
+        } else {
+            attempt = requestLock(handle.get(), F_WRLCK, path_);
+            // Locked, but perhaps a file that another game has just replaced: then lock the new one.
+            if (attempt == Attempt::Locked && namesFile(name, info)) {
+                handle_ = handle.release();
+                device_ = info.st_dev;
+                inode_ = info.st_ino;
+                return;
+            }
+        }
         if (deadline.hasExpired())
-            throw RecordFileError(folder, kReasonInUse.toString());
-        QThread::msleep(kLockRetryMs);
+            throw RecordFileError(path_, kReasonInUse.toString());
+        if (attempt == Attempt::Busy)
+            QThread::msleep(kLockRetryMs);
     }
-    // A lock left unnamed by a full disk is only taken over once watched, after this game's lease.
-    (void)file_->write(lockContents());
-    FileStatus info{};
-    if (::fstat(file_->handle(), &info) == 0)
-        std::tie(device_, inode_) = std::pair(info.st_dev, info.st_ino);
 }
 
 RecordLock::~RecordLock() {
-    if (isOurs())
-        ::unlink(QFile::encodeName(path_).constData());
+    ::close(handle_);
 }
 
-bool RecordLock::isOurs() const {
+bool RecordLock::isHeld() const {
     FileStatus info{};
     return ::lstat(QFile::encodeName(path_).constData(), &info) == 0 && info.st_dev == device_ &&
            info.st_ino == inode_;
 }
 
 void RecordLock::confirmHeld() const {
-    if (!isOurs())
+    if (!isHeld())
         throw RecordFileError(folder_, kReasonLockLost.toString());
-    if (std::chrono::steady_clock::now() - takenAt_ >= kRecordLockLease)
-        throw RecordFileError(folder_, kReasonLockExpired.toString());
 }
 
 } // namespace brivadoro

@@ -1,37 +1,29 @@
 #pragma once
 
 #include <chrono>
-#include <optional>
 
 #include <sys/types.h>
 
 #include <QString>
 
-#include "new_file.h"
-
 namespace brivadoro {
 
 // The longest a game waits for another to release the records lock.
 inline constexpr std::chrono::milliseconds kRecordLockWait{2000};
-// The longest a game holds the lock and still changes the pair: past it, it changes nothing more.
-inline constexpr std::chrono::milliseconds kRecordLockLease{1000};
-// How long a game watches a lock that it cannot judge (one of another machine sharing the folder,
-// or one whose game died before naming itself) unchanged before it takes it over: longer than any
-// holder may change the pair, shorter than a game waits.
-inline constexpr std::chrono::milliseconds kForeignLockAge{1500};
-static_assert(kForeignLockAge > kRecordLockLease && kForeignLockAge < kRecordLockWait);
 
-// The records folder's lock, record.lock, held for the object's life. Start-up's reading and the end
-// of game's re-reading and writing run under it, so that games of any account and any machine
-// sharing the folder never interleave them.
+// The records folder's lock: an open file description write lock on record.lock, which the kernel
+// keeps for exactly as long as this object's handle is open, and drops when the process ends,
+// however it ends. Start-up's reading and the end of game's re-reading and writing run under it, so
+// that games of any account and any machine sharing the folder never interleave them, however slow
+// the disk. The lock file is made once and stays; a game never writes into it.
 class RecordLock {
 public:
-    // Takes the lock, waiting up to kRecordLockWait while another game holds it. A lock of this
-    // machine whose game is gone, and anything but a file under the lock's name, is taken over at
-    // once; any other lock only once watched unchanged for kForeignLockAge. Throws RecordFileError
-    // when the lock cannot be had.
+    // Takes the lock, waiting up to kRecordLockWait while another game holds it. Whatever another
+    // account left under the lock's name that this game cannot lock (a link, a folder, a pipe, a
+    // file it may not write) is replaced, unless a live game holds a lock on it. Throws
+    // RecordFileError when the lock cannot be had.
     explicit RecordLock(const QString& folder);
-    // Removes the lock file while it is still this game's.
+    // Closes the handle, which releases the lock.
     ~RecordLock();
     RecordLock(const RecordLock&) = delete;
     RecordLock& operator=(const RecordLock&) = delete;
@@ -41,20 +33,19 @@ public:
     // The records folder, with its trailing "/".
     [[nodiscard]] const QString& folder() const { return folder_; }
 
-    // Throws RecordFileError unless the lock file is still this game's and held for less than
-    // kRecordLockLease: asked before every change to the pair, so that a game slowed down past its
-    // lease, whose lock another machine may be about to take over, changes nothing.
+    // Whether record.lock still names the very file this game locked: another game replacing what
+    // it took for a planted file may have put a new lock file in its place.
+    [[nodiscard]] bool isHeld() const;
+    // Throws RecordFileError unless isHeld(): asked just before the commit point, so that a game
+    // whose lock file was replaced leaves the old pair whole.
     void confirmHeld() const;
 
 private:
-    [[nodiscard]] bool isOurs() const;
-
     QString folder_;
     QString path_;
-    std::optional<NewFile> file_;
+    int handle_ = -1;
     dev_t device_ = 0;
     ino_t inode_ = 0;
-    std::chrono::steady_clock::time_point takenAt_;
 };
 
 } // namespace brivadoro

@@ -171,7 +171,7 @@ def play(program, probe_program, screenshots, seed):
             with open(os.path.join(folder, name), "rb") as stored:
                 if stored.read() != content:
                     failures.append(f"{name} changed")
-        if sorted(os.listdir(folder)) != sorted(RECORD):
+        if sorted(os.listdir(folder)) != sorted([*RECORD, "record.lock"]):
             failures.append(f"the records folder holds {sorted(os.listdir(folder))}")
         return failures
 

@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <QTest>
-#include <QThread>
 
 #include "ending_game.h"
 #include "support/file_permissions.h"
@@ -22,7 +21,6 @@ enum class WriteFailure {
     NoFolder,
     FolderGone,
     LockHeld,
-    LeaseOutlasted,
     ScoreSync,
     NameSync,
     FolderSync
@@ -63,14 +61,7 @@ QString arrange(WriteFailure failure, EndingGame& ending, std::optional<RecordLo
         break;
     case WriteFailure::LockHeld:
         otherGame.emplace(records.folder());
-        told = records.folder();
-        break;
-    case WriteFailure::LeaseOutlasted:
-        disk.emplace([](int handle) {
-            QThread::msleep(kRecordLockLease.count());
-            return ::fsync(handle);
-        });
-        told = records.folder();
+        told = records.path(u"record.lock");
         break;
     case WriteFailure::ScoreSync:
         disk.emplace(failingSync(1));
@@ -105,7 +96,6 @@ void FailedRecordWriteTest::failedWriteShowsOneMessageAndStillEndsNormally_data(
     QTest::newRow("no records folder at all") << WriteFailure::NoFolder;
     QTest::newRow("the records folder gone during the game") << WriteFailure::FolderGone;
     QTest::newRow("the records held by another game throughout") << WriteFailure::LockHeld;
-    QTest::newRow("a disk so slow that the write outlasts the lock") << WriteFailure::LeaseOutlasted;
     QTest::newRow("the new score's file refused by the disk") << WriteFailure::ScoreSync;
     QTest::newRow("the new name's file refused by the disk") << WriteFailure::NameSync;
     QTest::newRow("the new files' names refused by the disk") << WriteFailure::FolderSync;
@@ -138,7 +128,7 @@ void FailedRecordWriteTest::failedWriteShowsOneMessageAndStillEndsNormally() {
     QCOMPARE(records.read(kScoreFileName), QByteArray(" 12\r\n"));
     if (failure != WriteFailure::FolderForName)
         QCOMPARE(records.read(kNameFileName), oldName);
-    QCOMPARE(records.entries(), QStringList({kScoreFileName.toString(), kNameFileName.toString()}));
+    QCOMPARE(records.entries(), RecordFolder::pairAndLock());
 }
 
 QTEST_MAIN(FailedRecordWriteTest)

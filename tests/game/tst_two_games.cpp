@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QProcess>
+#include <QSysInfo>
 #include <QTest>
 
 #include "records/record_files.h"
@@ -39,8 +40,23 @@ enum class Trick {
     LinksEverywhere,
     UnreadableScore,
     StickyFolder,
-    FolderGone
+    FolderGone,
+    FolderForLock,
+    PipeForLock,
+    PrivateLock,
+    PreviousVersionLock,
+    LeftoverStagedScore,
+    FolderForStagedScore,
+    ReadLockHeld
 };
+
+// Anna's process, holding a read lock on the class's lock file until it ends.
+constexpr QStringView kReadLocker =
+    u"import fcntl, os, struct, sys\n"
+    u"handle = os.open(sys.argv[1], os.O_RDONLY)\n"
+    u"fcntl.fcntl(handle, fcntl.F_OFD_SETLK, struct.pack('hhqqi4x', fcntl.F_RDLCK, 0, 0, 0, 0))\n"
+    u"print('held', flush=True)\n"
+    u"sys.stdin.read()\n";
 
 // One end_of_game_helper: a player who plays game after game, each started and ended on request;
 // given an account, it plays as that pupil, in the class's group, with a home of its own.
@@ -201,7 +217,7 @@ void TwoGamesTest::higherRecordAlwaysSurvives() {
 
         QCOMPARE(records.read(kScoreFileName), QByteArray(" 30\r\n"));
         QCOMPARE(records.read(kNameFileName), QByteArray("Anna\r\n"));
-        QCOMPARE(records.entries(), QStringList({kScoreFileName.toString(), kNameFileName.toString()}));
+        QCOMPARE(records.entries(), RecordFolder::pairAndLock());
         QCOMPARE(endings.anna, QList<QByteArray>({kGoodbye.toByteArray(), kCongratulation.toByteArray(),
                                                   endings.anna.back()}));
         // Bruno stores his 20 only when he goes first, and is then congratulated; otherwise he is
@@ -246,7 +262,7 @@ void TwoGamesTest::pupilsBeatEachOtherInTurn() {
         QCOMPARE(records.read(kScoreFileName), " " + QByteArray::number(score) + "\r\n");
         QCOMPARE(records.read(kNameFileName), pupil.name.toUtf8() + "\r\n");
     }
-    QCOMPARE(records.entries(), QStringList({kScoreFileName.toString(), kNameFileName.toString()}));
+    QCOMPARE(records.entries(), RecordFolder::pairAndLock());
 }
 
 void TwoGamesTest::trickOfOnePupilNeverReachesOutside_data() {
@@ -266,6 +282,14 @@ void TwoGamesTest::trickOfOnePupilNeverReachesOutside_data() {
     QTest::newRow("a sticky folder") << Trick::StickyFolder << QByteArray("la cartella ha il bit sticky");
     QTest::newRow("the folder removed during the game")
         << Trick::FolderGone << QByteArray("la cartella non esiste più");
+    QTest::newRow("a folder with a file in it for record.lock") << Trick::FolderForLock << stored;
+    QTest::newRow("a named pipe for record.lock") << Trick::PipeForLock << stored;
+    QTest::newRow("a record.lock that only Anna may read") << Trick::PrivateLock << stored;
+    QTest::newRow("the previous version's record.lock") << Trick::PreviousVersionLock << stored;
+    QTest::newRow("a leftover aquadrix.txt.nuovo") << Trick::LeftoverStagedScore << stored;
+    QTest::newRow("a folder with a file in it for aquadrix.txt.nuovo")
+        << Trick::FolderForStagedScore << stored;
+    QTest::newRow("a read lock on record.lock held throughout") << Trick::ReadLockHeld << unread;
 }
 
 // Anna holds the record and plays a trick on the class's folder; Bruno's game then plays and ends
@@ -298,6 +322,14 @@ void TwoGamesTest::trickOfOnePupilNeverReachesOutside() {
     };
     const QStringList names{u"aquadrix.txt"_s,      u"quadrix.txt"_s,        u"aquadrix.txt.nuovo"_s,
                             u"quadrix.txt.nuovo"_s, u"quadrix.txt.pronto"_s, u"record.lock"_s};
+    // Anna's own file or folder under a name of the game's, with the mode she gave it.
+    const auto leave = [&](QStringView name, const QByteArray& bytes, mode_t mode) {
+        records.write(name, bytes);
+        asAnna(records.path(name));
+        ::chmod(QFile::encodeName(records.path(name)).constData(), mode);
+    };
+    const QByteArray lockName = QFile::encodeName(records.path(u"record.lock"));
+    QProcess readLocker;
     if (trick == Trick::LinksEverywhere)
         std::ranges::for_each(names, plant);
     else if (trick <= Trick::LinkForLock)
@@ -306,6 +338,28 @@ void TwoGamesTest::trickOfOnePupilNeverReachesOutside() {
         ::chmod(QFile::encodeName(records.path(kScoreFileName)).constData(), 0);
     else if (trick == Trick::StickyFolder)
         ::chmod(QFile::encodeName(records.folder()).constData(), 03775);
+    else if (trick == Trick::FolderForLock || trick == Trick::FolderForStagedScore) {
+        const QString folder = trick == Trick::FolderForLock ? u"record.lock"_s : u"aquadrix.txt.nuovo"_s;
+        leave(QString(folder + u"/mio.txt"_s), "mio\n", 0644);
+        asAnna(records.path(folder));
+        ::chmod(QFile::encodeName(records.path(folder)).constData(), 0755);
+    } else if (trick == Trick::PipeForLock) {
+        ::mkfifo(lockName.constData(), 0644);
+        asAnna(records.path(u"record.lock"));
+    } else if (trick == Trick::PrivateLock)
+        leave(u"record.lock", {}, 0600);
+    else if (trick == Trick::PreviousVersionLock)
+        leave(u"record.lock", "1\n1\n" + QSysInfo::bootUniqueId() + "\nqui\n", 0644);
+    else if (trick == Trick::LeftoverStagedScore)
+        leave(u"aquadrix.txt.nuovo", " 99\r\n", 0644);
+    else if (trick == Trick::ReadLockHeld) {
+        (void)RecordLock(records.folder()); // the lock file, as any game leaves it
+        readLocker.start(u"setpriv"_s, {u"--reuid=%1"_s.arg(kPupilA.uid), u"--regid=%1"_s.arg(kClassGroup),
+                                        u"--clear-groups"_s, u"--"_s, u"/usr/bin/python3"_s, u"-c"_s,
+                                        kReadLocker.toString(), records.path(u"record.lock")});
+        QVERIFY(readLocker.waitForReadyRead(kWaitMs));
+        QCOMPARE(readLocker.readLine(), QByteArray("held\n"));
+    }
 
     Player bruno(kPupilB.name.toString(), u" 15"_s, &kPupilB, brunoHome);
     QVERIFY(bruno.startGame());
@@ -323,7 +377,7 @@ void TwoGamesTest::trickOfOnePupilNeverReachesOutside() {
         QVERIFY(!QFileInfo::exists(records.folder()));
     if (told.contains("C A M P I O N E")) {
         QCOMPARE(records.read(kScoreFileName), QByteArray(" 15\r\n"));
-        QCOMPARE(records.entries(), QStringList({kScoreFileName.toString(), kNameFileName.toString()}));
+        QCOMPARE(records.entriesBesidesSetAside(), RecordFolder::pairAndLock());
     }
 }
 

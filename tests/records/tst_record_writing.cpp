@@ -1,25 +1,41 @@
+#include <csignal>
+#include <cstring>
 #include <vector>
 
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
-#include <QElapsedTimer>
+#include <QProcess>
 #include <QSysInfo>
 #include <QTest>
+#include <QThread>
 
 #include "board/board_state.h"
+#include "cycled_records.h"
+#include "records/new_file.h"
 #include "records/record_files.h"
+#include "records/record_text.h"
+#include "support/file_permissions.h"
 #include "support/record_folder.h"
 #include "support/test_main.h"
 
 using namespace Qt::StringLiterals;
 using namespace brivadoro;
+using brivadoro::testing::ObeyFilePermissions;
 using brivadoro::testing::RecordFolder;
 
 namespace {
 
-// What a game that stopped, or a pupil, left under the lock's name.
-enum class LeftLock { KilledHere, NumberReused, Unnamed, OtherMachine, Link, Pipe };
+// What the previous version's game, or a pupil, left under the lock's name.
+enum class LeftLock { PreviousVersion, Unreadable, Link, Pipe, Socket, Folder };
+
+// What becomes of a game that holds the records while another wants them.
+enum class Holder { Writes, Killed, Stopped };
+
+constexpr int kHelperWaitMs = 10'000;
+constexpr unsigned long kSlowSyncMs = 1500;
 
 } // namespace
 
@@ -34,8 +50,11 @@ private slots:
     void failedWriteLeavesTheOldPairWhole();
     void stoppedWriteIsFinishedOrUndoneBeforeReading_data();
     void stoppedWriteIsFinishedOrUndoneBeforeReading();
-    void lockLeftByAGoneGameIsTakenOver_data();
-    void lockLeftByAGoneGameIsTakenOver();
+    void plantedLockNeverBlocks_data();
+    void plantedLockNeverBlocks();
+    void lockHeldByAnotherGame_data();
+    void lockHeldByAnotherGame();
+    void slowDiskStillStoresTheRecord();
 };
 
 void RecordWritingTest::writtenPairComesBackExactly_data() {
@@ -101,7 +120,8 @@ void RecordWritingTest::failedWriteLeavesTheOldPairWhole() {
     const QStringView keptFile = nameBlocked ? kScoreFileName : kNameFileName;
     records.write(keptFile, "old\r\n");
     QDir().mkpath(records.path(blockedFile));
-    const QStringList before = records.entries();
+    QStringList before = records.entries() << u"record.lock"_s;
+    before.sort();
 
     try {
         writeRecordPair(RecordLock(records.folder()), u" 15"_s, u"Bea"_s);
@@ -144,64 +164,134 @@ void RecordWritingTest::stoppedWriteIsFinishedOrUndoneBeforeReading() {
     QCOMPARE(shown.error, QString());
     QCOMPARE(shown.score, replaced ? u" 15\r\n"_s : u" 12\r\n"_s);
     QCOMPARE(shown.name, replaced ? u"Bea\r\n"_s : u"Anna\r\n"_s);
-    QCOMPARE(records.entries(), QStringList({kScoreFileName.toString(), kNameFileName.toString()}));
+    QCOMPARE(records.entries(), RecordFolder::pairAndLock());
 }
 
-void RecordWritingTest::lockLeftByAGoneGameIsTakenOver_data() {
+void RecordWritingTest::plantedLockNeverBlocks_data() {
     QTest::addColumn<LeftLock>("left");
-    QTest::addColumn<bool>("atOnce");
-    QTest::newRow("killed game of this machine") << LeftLock::KilledHere << true;
-    QTest::newRow("game of this machine whose number another process took") << LeftLock::NumberReused << true;
-    QTest::newRow("game killed before it named its process") << LeftLock::Unnamed << false;
-    QTest::newRow("game of another machine") << LeftLock::OtherMachine << false;
-    QTest::newRow("a symbolic link to a file outside the folder") << LeftLock::Link << true;
-    QTest::newRow("a named pipe") << LeftLock::Pipe << true;
+    QTest::newRow("the previous version's lock, naming a live process") << LeftLock::PreviousVersion;
+    QTest::newRow("a lock file that no one may read or write") << LeftLock::Unreadable;
+    QTest::newRow("a symbolic link to a file outside the folder") << LeftLock::Link;
+    QTest::newRow("a named pipe") << LeftLock::Pipe;
+    QTest::newRow("a socket") << LeftLock::Socket;
+    QTest::newRow("a folder holding a file") << LeftLock::Folder;
 }
 
-// A lock whose game is gone never keeps the next game from its record; one that this machine
-// cannot judge, since it may belong to a game of another machine still writing, is taken over only
-// once watched unchanged for longer than any game holds it.
-void RecordWritingTest::lockLeftByAGoneGameIsTakenOver() {
+// Whatever stands under the lock's name, only a live process's lock on it could keep a game from
+// the record: anything this game cannot lock is replaced at once, and nothing is followed.
+void RecordWritingTest::plantedLockNeverBlocks() {
     QFETCH(LeftLock, left);
-    QFETCH(bool, atOnce);
     const RecordFolder records;
     records.write(kScoreFileName, " 12\r\n");
     records.write(kNameFileName, "Anna\r\n");
     const QString lockPath = records.path(u"record.lock");
     const QString outside = records.home() + u"/altrove.txt"_s;
     QFile(outside).open(QIODevice::WriteOnly);
-    const QByteArray boot = QSysInfo::bootUniqueId();
-    const QByteArray parent = QByteArray::number(::getppid());
+    const QByteArray lockName = QFile::encodeName(lockPath);
     switch (left) {
-    case LeftLock::KilledHere:
-        records.write(u"record.lock", "2147483647\n1\n" + boot + "\nqui\n");
+    case LeftLock::PreviousVersion:
+        records.write(u"record.lock", "1\n1\n" + QSysInfo::bootUniqueId() + "\nqui\n");
         break;
-    case LeftLock::NumberReused:
-        records.write(u"record.lock", parent + "\n1\n" + boot + "\nqui\n");
-        break;
-    case LeftLock::Unnamed:
+    case LeftLock::Unreadable:
         records.write(u"record.lock", {});
-        break;
-    case LeftLock::OtherMachine:
-        records.write(u"record.lock", "4242\n1\naltro-avvio\naltra-macchina\n");
+        ::chmod(lockName.constData(), 0);
         break;
     case LeftLock::Link:
         QFile::link(outside, lockPath);
         break;
     case LeftLock::Pipe:
-        ::mkfifo(QFile::encodeName(lockPath).constData(), 0600);
+        ::mkfifo(lockName.constData(), 0600);
+        break;
+    case LeftLock::Socket: {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, lockName.constData(), sizeof address.sun_path - 1);
+        const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        QVERIFY(::bind(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0);
+        ::close(socket);
+        break;
+    }
+    case LeftLock::Folder:
+        records.write(u"record.lock/dentro.txt", "x");
         break;
     }
 
-    QElapsedTimer waited;
-    waited.start();
+    const ObeyFilePermissions asAPlayer;
     BoardState state;
     const RecordsAtStartup shown = openRecordFiles(state);
-    QCOMPARE(waited.elapsed() < kForeignLockAge.count(), atOnce);
     QCOMPARE(shown.error, QString());
     QCOMPARE(shown.score, u" 12\r\n"_s);
-    QCOMPARE(records.entries(), QStringList({kScoreFileName.toString(), kNameFileName.toString()}));
+    writeRecordPair(RecordLock(records.folder()), u" 15"_s, u"Bea"_s);
+    QCOMPARE(records.read(kNameFileName), QByteArray("Bea\r\n"));
+    QCOMPARE(records.entriesBesidesSetAside(), RecordFolder::pairAndLock());
     QCOMPARE(QFileInfo(outside).size(), 0);
+    FileStatus lock{};
+    QCOMPARE(::lstat(lockName.constData(), &lock), 0);
+    QVERIFY(S_ISREG(lock.st_mode));
+    if (left != LeftLock::PreviousVersion)            // a file this game can lock is left as it is
+        QCOMPARE(lock.st_mode & 07777, mode_t(0600)); // in the player's own folder, the player's alone
+}
+
+void RecordWritingTest::lockHeldByAnotherGame_data() {
+    QTest::addColumn<Holder>("holder");
+    QTest::addColumn<bool>("stored"); // whether this game stores its pair, after the holder's
+    QTest::newRow("the holder ends its write meanwhile") << Holder::Writes << true;
+    QTest::newRow("the holder killed") << Holder::Killed << true;
+    QTest::newRow("the holder stopped for longer than the wait") << Holder::Stopped << false;
+}
+
+// Another game holds the records when this one wants them: this one waits for its write, never for a
+// dead game, and gives up, changing nothing, only when the holder is stuck beyond the wait.
+void RecordWritingTest::lockHeldByAnotherGame() {
+    QFETCH(Holder, holder);
+    QFETCH(bool, stored);
+    const RecordFolder records;
+    records.write(kScoreFileName, " 12\r\n");
+    records.write(kNameFileName, "Anna\r\n");
+    QProcess other;
+    other.start(QCoreApplication::applicationDirPath() + u"/record_writer_helper"_s,
+                {records.folder(), u"hold"_s, u"0"_s});
+    QVERIFY(other.waitForReadyRead(kHelperWaitMs));
+    QCOMPARE(other.readLine(), QByteArray("held\n"));
+    if (holder == Holder::Writes) {
+        other.write("go\n");
+        QVERIFY(other.waitForBytesWritten(kHelperWaitMs));
+    } else if (holder == Holder::Killed) {
+        other.kill();
+        QVERIFY(other.waitForFinished(kHelperWaitMs));
+    } else {
+        ::kill(pid_t(other.processId()), SIGSTOP);
+    }
+
+    try {
+        writeRecordPair(RecordLock(records.folder()), u" 15"_s, u"Bea"_s);
+        QVERIFY(stored);
+    } catch (const RecordFileError& error) {
+        QVERIFY2(!stored, error.what());
+        QCOMPARE(error.path(), records.path(u"record.lock"));
+        QCOMPARE(records.read(kScoreFileName), QByteArray(" 12\r\n"));
+        ::kill(pid_t(other.processId()), SIGCONT);
+        other.write("go\n");
+    }
+    QVERIFY(holder == Holder::Killed || other.waitForFinished(kHelperWaitMs));
+    const auto cycled = testing::cycledRecords();
+    const auto& [otherScore, otherName] = cycled[0];
+    QCOMPARE(records.read(kScoreFileName), encodeRecordLine(stored ? u" 15"_s : otherScore));
+    QCOMPARE(records.read(kNameFileName), encodeRecordLine(stored ? u"Bea"_s : otherName));
+    QCOMPARE(records.entries(), RecordFolder::pairAndLock());
+}
+
+// The holder keeps the records however long the disk takes, so a slow disk never costs a record.
+void RecordWritingTest::slowDiskStillStoresTheRecord() {
+    const RecordFolder records;
+    records.write(kScoreFileName, " 12\r\n");
+    const DiskSyncOverride disk([](int handle) {
+        QThread::msleep(kSlowSyncMs);
+        return ::fsync(handle);
+    });
+    writeRecordPair(RecordLock(records.folder()), u" 15"_s, u"Bea"_s);
+    QCOMPARE(records.read(kScoreFileName), QByteArray(" 15\r\n"));
+    QCOMPARE(records.read(kNameFileName), QByteArray("Bea\r\n"));
 }
 
 QTEST_MAIN(RecordWritingTest)

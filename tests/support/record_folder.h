@@ -85,9 +85,21 @@ public:
         return own;
     }
 
+    // What the folder holds once games have read or stored the record there: the pair and the lock.
+    [[nodiscard]] static QStringList pairAndLock() {
+        return {u"aquadrix.txt"_s, u"quadrix.txt"_s, u"record.lock"_s};
+    }
+
     // Every entry of the folder, so a test can see that nothing was left behind.
     [[nodiscard]] QStringList entries() const {
         return QDir(folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+
+    // Every entry but the folders with contents that a game moved aside from the names it needs.
+    [[nodiscard]] QStringList entriesBesidesSetAside() const {
+        QStringList kept = entries();
+        kept.removeIf([](const QString& entry) { return entry.startsWith(u".scartato."_s); });
+        return kept;
     }
 
     // Takes away the right to add or replace the folder's entries until the test ends; a test that

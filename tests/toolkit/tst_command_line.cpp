@@ -104,7 +104,9 @@ void CommandLineTest::answersWithoutAWindow() {
     // Only a reset empties the record, and only the record of the folder in use.
     for (const char* name : {"aquadrix.txt", "quadrix.txt"})
         QCOMPARE(QFileInfo(classFolder + u'/' + QLatin1StringView(name)).size(), recordDir == u"@" ? 0 : 5);
-    QCOMPARE(QDir(classFolder).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    QStringList files = QDir(classFolder).entryList(QDir::Files | QDir::Hidden);
+    files.removeOne(u"record.lock"_s); // a reset leaves the lock file, as every game does
+    QCOMPARE(files.size(), 2);
     QVERIFY(!QFileInfo::exists(runtimeFolder_.path() + u"/data"_s));
 }
 
