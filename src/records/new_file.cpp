@@ -16,7 +16,7 @@ namespace brivadoro {
 namespace {
 
 constexpr mode_t kRecordFileMode = 0666; // narrowed by the umask
-constexpr mode_t kSharedRecordMode = 0644;
+constexpr mode_t kSharedRecordMode = 0640;
 constexpr mode_t kLockFileMode = 0600;
 constexpr mode_t kSharedLockMode = 0660;
 // Where a folder with contents under a name the game needs is moved.

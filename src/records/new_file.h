@@ -19,8 +19,9 @@ enum class FileUse { Record, Lock };
 // exclusively, never opened where a file or link already stands, so a link planted under its name
 // in a folder shared with other accounts cannot lead a write into someone else's file. In a folder
 // its group may write, the file takes that group, whatever the umask: a record file becomes readable
-// by it, so that the next player of the group can read it, and the lock file writable by it too. In
-// any other folder the lock file is the player's alone.
+// by it and by no other account, so that the next player of the group can read it and the pupils'
+// names stay in the class, and the lock file writable by it too. In any other folder the lock file is
+// the player's alone.
 class NewFile {
 public:
     // Creates the file; on failure isOpen() is false and errno tells why (EEXIST when anything stands

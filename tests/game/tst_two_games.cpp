@@ -8,6 +8,7 @@
 #include <QSysInfo>
 #include <QTest>
 
+#include "records/new_file.h"
 #include "records/record_files.h"
 #include "support/record_folder.h"
 #include "support/test_main.h"
@@ -263,6 +264,14 @@ void TwoGamesTest::pupilsBeatEachOtherInTurn() {
         QCOMPARE(records.read(kNameFileName), pupil.name.toUtf8() + "\r\n");
     }
     QCOMPARE(records.entries(), RecordFolder::pairAndLock());
+    // Names stay in the class: its group reads the pair and locks the lock, no other account reads.
+    for (const auto& [name, mode] : {std::pair(u"aquadrix.txt"_s, 0640), std::pair(u"quadrix.txt"_s, 0640),
+                                     std::pair(u"record.lock"_s, 0660)}) {
+        FileStatus info{};
+        QCOMPARE(::stat(QFile::encodeName(records.path(name)).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 07777, mode_t(mode));
+        QCOMPARE(info.st_gid, kClassGroup);
+    }
 }
 
 void TwoGamesTest::trickOfOnePupilNeverReachesOutside_data() {
