@@ -168,6 +168,57 @@ qint64 endMs(const QList<QByteArray>& ending) {
     return words.size() == 4 && words[3] == "0" ? words[1].toLongLong() : -1;
 }
 
+void asAnna(const QString& path) {
+    (void)::lchown(QFile::encodeName(path).constData(), kPupilA.uid, kClassGroup);
+}
+
+// Anna's trick on the class's folder before Bruno's game; a read lock is held by readLocker, which
+// prints "held" once it holds it.
+void playTrick(Trick trick, const RecordFolder& records, const QString& homework, QProcess& readLocker) {
+    const auto plant = [&](QStringView name) {
+        QFile::remove(records.path(name));
+        QFile::link(homework, records.path(name));
+        asAnna(records.path(name));
+    };
+    const QStringList names{u"aquadrix.txt"_s,      u"quadrix.txt"_s,        u"aquadrix.txt.nuovo"_s,
+                            u"quadrix.txt.nuovo"_s, u"quadrix.txt.pronto"_s, u"record.lock"_s};
+    // Anna's own file or folder under a name of the game's, with the mode she gave it.
+    const auto leave = [&](const QString& name, const QByteArray& bytes, mode_t mode) {
+        records.write(name, bytes);
+        asAnna(records.path(name));
+        ::chmod(QFile::encodeName(records.path(name)).constData(), mode);
+    };
+    const QString lock = records.path(u"record.lock");
+    if (trick == Trick::LinksEverywhere)
+        std::ranges::for_each(names, plant);
+    else if (trick <= Trick::LinkForLock)
+        plant(names[qsizetype(trick)]);
+    else if (trick == Trick::UnreadableScore)
+        ::chmod(QFile::encodeName(records.path(kScoreFileName)).constData(), 0);
+    else if (trick == Trick::StickyFolder)
+        ::chmod(QFile::encodeName(records.folder()).constData(), 03775);
+    else if (trick == Trick::FolderForLock || trick == Trick::FolderForStagedScore) {
+        const QString folder = trick == Trick::FolderForLock ? u"record.lock"_s : u"aquadrix.txt.nuovo"_s;
+        leave(folder + u"/mio.txt"_s, "mio\n", 0644);
+        asAnna(records.path(folder));
+        ::chmod(QFile::encodeName(records.path(folder)).constData(), 0755);
+    } else if (trick == Trick::PipeForLock) {
+        ::mkfifo(QFile::encodeName(lock).constData(), 0644);
+        asAnna(lock);
+    } else if (trick == Trick::PrivateLock)
+        leave(u"record.lock"_s, {}, 0600);
+    else if (trick == Trick::PreviousVersionLock)
+        leave(u"record.lock"_s, "1\n1\n" + QSysInfo::bootUniqueId() + "\nqui\n", 0644);
+    else if (trick == Trick::LeftoverStagedScore)
+        leave(u"aquadrix.txt.nuovo"_s, " 99\r\n", 0644);
+    else if (trick == Trick::ReadLockHeld) {
+        (void)RecordLock(records.folder()); // the lock file, as any game leaves it
+        readLocker.start(u"setpriv"_s, {u"--reuid=%1"_s.arg(kPupilA.uid), u"--regid=%1"_s.arg(kClassGroup),
+                                        u"--clear-groups"_s, u"--"_s, u"/usr/bin/python3"_s, u"-c"_s,
+                                        kReadLocker.toString(), lock});
+    }
+}
+
 } // namespace
 
 class TwoGamesTest : public QObject {
@@ -317,56 +368,15 @@ void TwoGamesTest::trickOfOnePupilNeverReachesOutside() {
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(homeworkBytes) == homeworkBytes.size());
     file.close();
     (void)::chown(QFile::encodeName(homework).constData(), kPupilB.uid, kClassGroup);
-    const auto asAnna = [](const QString& path) {
-        (void)::lchown(QFile::encodeName(path).constData(), kPupilA.uid, kClassGroup);
-    };
     records.write(kScoreFileName, " 10\r\n");
     records.write(kNameFileName, "Anna\r\n");
     asAnna(records.path(kScoreFileName));
     asAnna(records.path(kNameFileName));
-    const auto plant = [&](QStringView name) {
-        QFile::remove(records.path(name));
-        QFile::link(homework, records.path(name));
-        asAnna(records.path(name));
-    };
-    const QStringList names{u"aquadrix.txt"_s,      u"quadrix.txt"_s,        u"aquadrix.txt.nuovo"_s,
-                            u"quadrix.txt.nuovo"_s, u"quadrix.txt.pronto"_s, u"record.lock"_s};
-    // Anna's own file or folder under a name of the game's, with the mode she gave it.
-    const auto leave = [&](QStringView name, const QByteArray& bytes, mode_t mode) {
-        records.write(name, bytes);
-        asAnna(records.path(name));
-        ::chmod(QFile::encodeName(records.path(name)).constData(), mode);
-    };
-    const QByteArray lockName = QFile::encodeName(records.path(u"record.lock"));
     QProcess readLocker;
-    if (trick == Trick::LinksEverywhere)
-        std::ranges::for_each(names, plant);
-    else if (trick <= Trick::LinkForLock)
-        plant(names[qsizetype(trick)]);
-    else if (trick == Trick::UnreadableScore)
-        ::chmod(QFile::encodeName(records.path(kScoreFileName)).constData(), 0);
-    else if (trick == Trick::StickyFolder)
-        ::chmod(QFile::encodeName(records.folder()).constData(), 03775);
-    else if (trick == Trick::FolderForLock || trick == Trick::FolderForStagedScore) {
-        const QString folder = trick == Trick::FolderForLock ? u"record.lock"_s : u"aquadrix.txt.nuovo"_s;
-        leave(QString(folder + u"/mio.txt"_s), "mio\n", 0644);
-        asAnna(records.path(folder));
-        ::chmod(QFile::encodeName(records.path(folder)).constData(), 0755);
-    } else if (trick == Trick::PipeForLock) {
-        ::mkfifo(lockName.constData(), 0644);
-        asAnna(records.path(u"record.lock"));
-    } else if (trick == Trick::PrivateLock)
-        leave(u"record.lock", {}, 0600);
-    else if (trick == Trick::PreviousVersionLock)
-        leave(u"record.lock", "1\n1\n" + QSysInfo::bootUniqueId() + "\nqui\n", 0644);
-    else if (trick == Trick::LeftoverStagedScore)
-        leave(u"aquadrix.txt.nuovo", " 99\r\n", 0644);
-    else if (trick == Trick::ReadLockHeld) {
-        (void)RecordLock(records.folder()); // the lock file, as any game leaves it
-        readLocker.start(u"setpriv"_s, {u"--reuid=%1"_s.arg(kPupilA.uid), u"--regid=%1"_s.arg(kClassGroup),
-                                        u"--clear-groups"_s, u"--"_s, u"/usr/bin/python3"_s, u"-c"_s,
-                                        kReadLocker.toString(), records.path(u"record.lock")});
-        QVERIFY(readLocker.waitForReadyRead(kWaitMs));
+    playTrick(trick, records, homework, readLocker);
+    if (trick == Trick::ReadLockHeld) {
+        while (!readLocker.canReadLine() && readLocker.waitForReadyRead(kWaitMs)) {
+        }
         QCOMPARE(readLocker.readLine(), QByteArray("held\n"));
     }
 
