@@ -5,9 +5,9 @@
 #include <unistd.h>
 
 #include <QProcess>
-#include <QSysInfo>
 #include <QTest>
 
+#include "class_tricks.h"
 #include "records/new_file.h"
 #include "records/record_files.h"
 #include "support/record_folder.h"
@@ -29,35 +29,6 @@ constexpr QByteArrayView kAnnaStoredMeanwhile =
 
 // Who is told to end first; a third game may hold the records until the higher score's goodbye.
 enum class Order { HigherFirst, LowerFirst, Together, TogetherAfterAThirdGame };
-
-// A trick one pupil plays on the class's folder before another pupil's game, or during it.
-enum class Trick {
-    LinkForScore,
-    LinkForName,
-    LinkForStagedScore,
-    LinkForStagedName,
-    LinkForCommittedName,
-    LinkForLock,
-    LinksEverywhere,
-    UnreadableScore,
-    StickyFolder,
-    FolderGone,
-    FolderForLock,
-    PipeForLock,
-    PrivateLock,
-    PreviousVersionLock,
-    LeftoverStagedScore,
-    FolderForStagedScore,
-    ReadLockHeld
-};
-
-// Anna's process, holding a read lock on the class's lock file until it ends.
-constexpr QStringView kReadLocker =
-    u"import fcntl, os, struct, sys\n"
-    u"handle = os.open(sys.argv[1], os.O_RDONLY)\n"
-    u"fcntl.fcntl(handle, fcntl.F_OFD_SETLK, struct.pack('hhqqi4x', fcntl.F_RDLCK, 0, 0, 0, 0))\n"
-    u"print('held', flush=True)\n"
-    u"sys.stdin.read()\n";
 
 // One end_of_game_helper: a player who plays game after game, each started and ended on request;
 // given an account, it plays as that pupil, in the class's group, with a home of its own.
@@ -166,57 +137,6 @@ Endings endInOrder(Player& anna, Player& bruno, Order order, const QString& fold
 qint64 endMs(const QList<QByteArray>& ending) {
     const QList<QByteArray> words = ending.back().split(' ');
     return words.size() == 4 && words[3] == "0" ? words[1].toLongLong() : -1;
-}
-
-void asAnna(const QString& path) {
-    (void)::lchown(QFile::encodeName(path).constData(), kPupilA.uid, kClassGroup);
-}
-
-// Anna's trick on the class's folder before Bruno's game; a read lock is held by readLocker, which
-// prints "held" once it holds it.
-void playTrick(Trick trick, const RecordFolder& records, const QString& homework, QProcess& readLocker) {
-    const auto plant = [&](QStringView name) {
-        QFile::remove(records.path(name));
-        QFile::link(homework, records.path(name));
-        asAnna(records.path(name));
-    };
-    const QStringList names{u"aquadrix.txt"_s,      u"quadrix.txt"_s,        u"aquadrix.txt.nuovo"_s,
-                            u"quadrix.txt.nuovo"_s, u"quadrix.txt.pronto"_s, u"record.lock"_s};
-    // Anna's own file or folder under a name of the game's, with the mode she gave it.
-    const auto leave = [&](const QString& name, const QByteArray& bytes, mode_t mode) {
-        records.write(name, bytes);
-        asAnna(records.path(name));
-        ::chmod(QFile::encodeName(records.path(name)).constData(), mode);
-    };
-    const QString lock = records.path(u"record.lock");
-    if (trick == Trick::LinksEverywhere)
-        std::ranges::for_each(names, plant);
-    else if (trick <= Trick::LinkForLock)
-        plant(names[qsizetype(trick)]);
-    else if (trick == Trick::UnreadableScore)
-        ::chmod(QFile::encodeName(records.path(kScoreFileName)).constData(), 0);
-    else if (trick == Trick::StickyFolder)
-        ::chmod(QFile::encodeName(records.folder()).constData(), 03775);
-    else if (trick == Trick::FolderForLock || trick == Trick::FolderForStagedScore) {
-        const QString folder = trick == Trick::FolderForLock ? u"record.lock"_s : u"aquadrix.txt.nuovo"_s;
-        leave(folder + u"/mio.txt"_s, "mio\n", 0644);
-        asAnna(records.path(folder));
-        ::chmod(QFile::encodeName(records.path(folder)).constData(), 0755);
-    } else if (trick == Trick::PipeForLock) {
-        ::mkfifo(QFile::encodeName(lock).constData(), 0644);
-        asAnna(lock);
-    } else if (trick == Trick::PrivateLock)
-        leave(u"record.lock"_s, {}, 0600);
-    else if (trick == Trick::PreviousVersionLock)
-        leave(u"record.lock"_s, "1\n1\n" + QSysInfo::bootUniqueId() + "\nqui\n", 0644);
-    else if (trick == Trick::LeftoverStagedScore)
-        leave(u"aquadrix.txt.nuovo"_s, " 99\r\n", 0644);
-    else if (trick == Trick::ReadLockHeld) {
-        (void)RecordLock(records.folder()); // the lock file, as any game leaves it
-        readLocker.start(u"setpriv"_s, {u"--reuid=%1"_s.arg(kPupilA.uid), u"--regid=%1"_s.arg(kClassGroup),
-                                        u"--clear-groups"_s, u"--"_s, u"/usr/bin/python3"_s, u"-c"_s,
-                                        kReadLocker.toString(), lock});
-    }
 }
 
 } // namespace
