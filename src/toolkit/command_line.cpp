@@ -27,10 +27,8 @@ constexpr QStringView kHelpDescription = u"mostra queste righe ed esce";
 constexpr QStringView kVersionDescription = u"mostra la versione del programma ed esce";
 constexpr QStringView kResetDescription =
     u"azzera il record (punteggio e nome) della cartella dei record in uso ed esce";
-constexpr QStringView kFullScreenDescription =
-    u"apre il gioco a schermo intero (F11 lo alterna); come FullScreen=true nel file di configurazione";
-constexpr QStringView kMuteDescription =
-    u"gioca in silenzio, senza caricare la libreria dei suoni; come Sound=false nel file di configurazione";
+constexpr QStringView kFullScreenDescription = u"apre il gioco a schermo intero (come FullScreen=true)";
+constexpr QStringView kMuteDescription = u"gioca senza suoni, senza caricarne la libreria (come Sound=false)";
 constexpr QStringView kUnknownOption = u"%1: opzione sconosciuta: %2 (%1 --help elenca le opzioni)";
 constexpr QStringView kUnexpectedArgument = u"%1: argomento inatteso: %2 (%1 --help elenca le opzioni)";
 

@@ -33,8 +33,9 @@ class GameSession:
     """One run of the program under Xvfb, with its own records folder and accessibility bus."""
 
     def __init__(self, program, records_home, screenshots=None, screen="1024x900", window_manager=False,
-                 environment=None):
+                 environment=None, arguments=()):
         self.program = program
+        self.arguments = list(arguments)
         self.records_home = records_home
         self.screenshots = screenshots
         self.screen = screen
@@ -100,7 +101,7 @@ class GameSession:
         if self.screenshots is not None:
             os.makedirs(self.screenshots, exist_ok=True)
             log = open(os.path.join(self.screenshots, "game-errors.txt"), "wb")
-        self.game = subprocess.Popen([self.program], env=environment, stderr=log)
+        self.game = subprocess.Popen([self.program, *self.arguments], env=environment, stderr=log)
         if log is not subprocess.DEVNULL:
             log.close()
 
@@ -256,6 +257,12 @@ class GameSession:
             crop = ["-crop", f"{extents.width}x{extents.height}+{extents.x}+{extents.y}"]
         subprocess.run(["import", "-display", self.display, "-window", "root", *crop, path], check=True)
         return path
+
+    def mapped_libraries(self):
+        """The paths of the shared objects the game has mapped, from /proc/<pid>/maps."""
+        with open(f"/proc/{self.game.pid}/maps") as maps:
+            return {line.split(None, 5)[5].strip() for line in maps if len(line.split(None, 5)) == 6
+                    and ".so" in line.split(None, 5)[5]}
 
     def wait_exit(self, timeout):
         return self.game.wait(timeout=timeout)
