@@ -98,8 +98,7 @@ double WindowFit::zoomFor(const QRect& area) const {
     // The menu bar may wrap onto more lines in a narrower window: fit once more with its height there.
     double zoom = 1.0;
     for (int width = BoardScale::kInnerWidth, pass = 0; pass < 2; ++pass) {
-        const double fits =
-            BoardScale::zoomToFit(room - QSize(0, window_.menuBar()->heightForWidth(width)));
+        const double fits = BoardScale::zoomToFit(room - QSize(0, window_.menuBar()->heightForWidth(width)));
         zoom = std::clamp(fits, BoardScale::kSmallestZoom, 1.0);
         width = qRound(BoardScale::kInnerWidth * zoom);
     }

@@ -127,7 +127,7 @@ CommandLineAnswer readCommandLine(const QStringList& arguments, QtOptions qtOpti
 }
 
 CommandLineAnswer answerCommandLine(const QStringList& arguments, QtOptions qtOptions,
-                                     const RecordReset& resetRecord) {
+                                    const RecordReset& resetRecord) {
     CommandLineAnswer answer = readCommandLine(arguments, qtOptions);
     if (answer.resetRecord)
         answer = resetRecord();

@@ -41,7 +41,7 @@ CommandLineAnswer readCommandLine(const QStringList& arguments, QtOptions qtOpti
 
 // Prints the answer on the standard streams, after resetting the record when asked, and returns it.
 CommandLineAnswer answerCommandLine(const QStringList& arguments, QtOptions qtOptions,
-                                     const RecordReset& resetRecord);
+                                    const RecordReset& resetRecord);
 
 GameChoices readGameChoices(const CommandLineAnswer& answer);
 // As readGameChoices, printing its mistakes on standard error.

@@ -12,7 +12,8 @@ namespace brivadoro {
 namespace {
 
 constexpr QStringView kDefaultConfigDirs = u"/etc/xdg";
-constexpr QStringView kNotASwitch = u"brivadoro: %1: %2=%3 non è un valore valido (true, false, 1 o 0); lo ignoro.";
+constexpr QStringView kNotASwitch =
+    u"brivadoro: %1: %2=%3 non è un valore valido (true, false, 1 o 0); lo ignoro.";
 
 } // namespace
 

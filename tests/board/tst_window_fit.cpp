@@ -58,10 +58,11 @@ void WindowFitTest::zoomStaysWithinTheBoardsBounds_data() {
     QTest::addColumn<double>("least");
     QTest::addColumn<double>("most");
     QTest::newRow("no size yet") << QRect() << BoardScale::kSmallestZoom << BoardScale::kSmallestZoom;
-    QTest::newRow("negative") << QRect(0, 0, -300, -20) << BoardScale::kSmallestZoom << BoardScale::kSmallestZoom;
+    QTest::newRow("negative") << QRect(0, 0, -300, -20) << BoardScale::kSmallestZoom
+                              << BoardScale::kSmallestZoom;
     QTest::newRow("tiny") << QRect(0, 0, 60, 40) << BoardScale::kSmallestZoom << BoardScale::kSmallestZoom;
-    QTest::newRow("a panel's strip left") << QRect(0, 0, 1920, 30) << BoardScale::kSmallestZoom
-                                          << BoardScale::kSmallestZoom;
+    QTest::newRow("a panel's strip left")
+        << QRect(0, 0, 1920, 30) << BoardScale::kSmallestZoom << BoardScale::kSmallestZoom;
     QTest::newRow("a netbook") << QRect(0, 24, 1024, 576) << 0.7 << 0.8;
     QTest::newRow("a whiteboard: the design size at most") << QRect(0, 0, 3840, 2160) << 1.0 << 1.0;
 }
@@ -112,8 +113,8 @@ void WindowFitTest::shrunkScreenRefitsOnlyANormalWindowThatNoLongerFits_data() {
     QTest::newRow("shrunk below the board") << normal << QRect(300, 200, 400, 380) << true;
     QTest::newRow("shrunk to nothing") << normal << QRect(10, 10, 0, 0) << true;
     QTest::newRow("still room for the board") << normal << QRect(0, 0, 1024, 600) << false;
-    QTest::newRow("maximised: the window manager's") << Qt::WindowStates(Qt::WindowMaximized)
-                                                     << QRect(300, 200, 400, 380) << false;
+    QTest::newRow("maximised: the window manager's")
+        << Qt::WindowStates(Qt::WindowMaximized) << QRect(300, 200, 400, 380) << false;
 }
 
 void WindowFitTest::shrunkScreenRefitsOnlyANormalWindowThatNoLongerFits() {
@@ -142,7 +143,8 @@ void WindowFitTest::shrunkScreenRefitsOnlyANormalWindowThatNoLongerFits() {
 void WindowFitTest::newGameKeepsTheWindowAsItWas_data() {
     QTest::addColumn<Qt::WindowStates>("state");
     QTest::addColumn<QRect>("geometry"); // of a normal window the player moved and sized
-    QTest::newRow("normal, moved and sized") << Qt::WindowStates(Qt::WindowNoState) << QRect(40, 30, 500, 520);
+    QTest::newRow("normal, moved and sized")
+        << Qt::WindowStates(Qt::WindowNoState) << QRect(40, 30, 500, 520);
     QTest::newRow("maximised") << Qt::WindowStates(Qt::WindowMaximized) << QRect();
     QTest::newRow("full screen") << Qt::WindowStates(Qt::WindowFullScreen) << QRect();
 }

@@ -123,15 +123,15 @@ void CommandLineTest::gameChoicesTakeTheCommandLineThenTheFirstFileThatSetsThem_
     const QString none;
     const auto mistake = [](QStringView setting) {
         return QStringList{
-            u"brivadoro: @/brivadoro/brivadoro.conf: %1 non è un valore valido (true, false, 1 o 0); lo ignoro."_s.arg(
-                setting)};
+            u"brivadoro: @/brivadoro/brivadoro.conf: %1 non è un valore valido (true, false, 1 o 0); lo ignoro."_s
+                .arg(setting)};
     };
     QTest::newRow("neither") << QStringList() << none << none << false << true << QStringList();
-    QTest::newRow("--fullscreen --mute") << QStringList{u"--fullscreen"_s, u"--mute"_s} << none << none << true
-                                         << false << QStringList();
+    QTest::newRow("--fullscreen --mute")
+        << QStringList{u"--fullscreen"_s, u"--mute"_s} << none << none << true << false << QStringList();
     QTest::newRow("-f -m") << QStringList{u"-f"_s, u"-m"_s} << none << none << true << false << QStringList();
-    QTest::newRow("under [General]") << QStringList() << u"[General]\nFullScreen=true\nSound=false\n"_s << none
-                                     << true << false << QStringList();
+    QTest::newRow("under [General]") << QStringList() << u"[General]\nFullScreen=true\nSound=false\n"_s
+                                     << none << true << false << QStringList();
     QTest::newRow("at the top, any letter case and digits")
         << QStringList() << u"FullScreen=TRUE\nSound=0\n"_s << none << true << false << QStringList();
     QTest::newRow("False and 1") << QStringList() << u"FullScreen=False\nSound=1\n"_s << none << false << true
@@ -145,9 +145,11 @@ void CommandLineTest::gameChoicesTakeTheCommandLineThenTheFirstFileThatSetsThem_
     QTest::newRow("yes is no true") << QStringList() << u"FullScreen=yes\n"_s << none << false << true
                                     << mistake(u"FullScreen=yes");
     QTest::newRow("a mistake told, --fullscreen over it")
-        << QStringList{u"-f"_s} << u"FullScreen=forse\n"_s << none << true << true << mistake(u"FullScreen=forse");
+        << QStringList{u"-f"_s} << u"FullScreen=forse\n"_s << none << true << true
+        << mistake(u"FullScreen=forse");
     QTest::newRow("the first file that sets a key")
-        << QStringList() << u"Sound=false\n"_s << u"Sound=true\nFullScreen=1\n"_s << true << false << QStringList();
+        << QStringList() << u"Sound=false\n"_s << u"Sound=true\nFullScreen=1\n"_s << true << false
+        << QStringList();
     QTest::newRow("a mistake in the first file, the default")
         << QStringList() << u"FullScreen=2\n"_s << u"FullScreen=true\n"_s << false << true
         << mistake(u"FullScreen=2");
