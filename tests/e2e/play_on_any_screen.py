@@ -190,8 +190,9 @@ def play(program, screen, scale_factor, full_screen, started_full_screen, panel,
                 zoom = session.zoom()
                 docked = Panel(session.display, panel)
                 try:
-                    session.wait_for(lambda: session.zoom() < zoom and board_within(session, scale, width, height - panel),
-                                     timeout=20)
+                    refitted = lambda: session.zoom() < zoom and board_within(  # noqa: E731
+                        session, scale, width, height - panel)
+                    session.wait_for(refitted, timeout=20)
                     session.screenshot("board-beside-a-panel.png")
                     print(f"a {panel}-pixel panel came: the board went from {zoom:.2f} to {session.zoom():.2f} "
                           "of its design size, above it")
