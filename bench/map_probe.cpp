@@ -1,7 +1,8 @@
 // Measures how long programs take from their start to their first window on an X display, and
 // their peak memory and the shared libraries they have mapped by then, or SETTLE milliseconds
 // later. Usage: map_probe RUNS [--settle=SETTLE] NAME=COMMAND... (each command one word, args after
-// a comma: "game=build/brivadoro" "minimal=build/bench/minimal_window,dialog").
+// a comma: "game=build/brivadoro" "muted=build/brivadoro,--mute"
+// "minimal=build/bench/minimal_window,dialog"), each compared with the last.
 // The runs of the programs alternate, so that both see the same machine.
 #include <X11/Xlib.h>
 
@@ -126,10 +127,12 @@ int main(int argc, char* argv[]) {
                     "%3zu, %lld ms after it (%d runs)\n",
                     program.name.c_str(), median(program.ms), median(program.peakKb),
                     median(program.libraries), static_cast<long long>(settle.count()), runs);
-    if (programs.size() >= 2)
-        std::printf("ratio %s/%s: time %.2f, memory %.2f\n", programs[0].name.c_str(),
-                    programs[1].name.c_str(), median(programs[0].ms) / median(programs[1].ms),
-                    double(median(programs[0].peakKb)) / double(median(programs[1].peakKb)));
+    // Each program against the last, the yardstick.
+    const Program& yardstick = programs.back();
+    for (std::size_t i = 0; i + 1 < programs.size(); ++i)
+        std::printf("ratio %s/%s: time %.2f, memory %.2f\n", programs[i].name.c_str(), yardstick.name.c_str(),
+                    median(programs[i].ms) / median(yardstick.ms),
+                    double(median(programs[i].peakKb)) / double(median(yardstick.peakKb)));
     XCloseDisplay(display);
     return 0;
 }

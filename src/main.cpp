@@ -3,7 +3,11 @@
 
 #include "game/game.h"
 #include "records/record_files.h"
+#include <memory>
+#include <utility>
+
 #include "sound/sdl_player.h"
+#include "sound/silent_player.h"
 #include "toolkit/application_setup.h"
 #include "toolkit/command_line.h"
 #include "toolkit/program_control.h"
@@ -14,23 +18,31 @@ int main(int argc, char* argv[]) {
     // --help, --version, --reset-record and a mistyped option are answered before QApplication,
     // which needs a display; the options that may be Qt's own wait until QApplication has taken
     // those out.
-    if (const auto status = brivadoro::answerCommandLine(
-            brivadoro::argumentsOf(argc, argv), brivadoro::QtOptions::NotYetRemoved, brivadoro::resetRecord))
-        return *status;
+    if (const auto early = brivadoro::answerCommandLine(
+            brivadoro::argumentsOf(argc, argv), brivadoro::QtOptions::NotYetRemoved, brivadoro::resetRecord);
+        early.exitStatus)
+        return *early.exitStatus;
     QApplication app(argc, argv);
-    if (const auto status = brivadoro::answerCommandLine(
-            QApplication::arguments(), brivadoro::QtOptions::Removed, brivadoro::resetRecord))
-        return *status;
+    const auto answer = brivadoro::answerCommandLine(QApplication::arguments(), brivadoro::QtOptions::Removed,
+                                                     brivadoro::resetRecord);
+    if (answer.exitStatus)
+        return *answer.exitStatus;
+    const brivadoro::GameChoices choices = brivadoro::chooseGame(answer);
     brivadoro::configureApplication(app);
 
     brivadoro::QtDialogs dialogs;
     brivadoro::MixingRandom random;
-    brivadoro::SdlPlayer sound;
+    // A silent game never makes the SDL player, so the sound library is never loaded.
+    std::unique_ptr<brivadoro::SoundPlayer> sound = std::make_unique<brivadoro::SilentPlayer>();
+    if (choices.sound) {
+        auto player = std::make_unique<brivadoro::SdlPlayer>();
+        // At the first turn of the name box's event loop, once the box is on screen: the sound
+        // system then does not compete with the program's start for the processor and the disk.
+        QTimer::singleShot(0, &app, [started = player.get()] { started->start(); });
+        sound = std::move(player);
+    }
     brivadoro::ProcessControl program;
-    brivadoro::Game game({dialogs, random, sound, program});
-    // At the first turn of the name box's event loop, once the box is on screen: the sound system
-    // then does not compete with the program's start for the processor and the disk.
-    QTimer::singleShot(0, &app, [&sound] { sound.start(); });
-    game.start();
+    brivadoro::Game game({dialogs, random, *sound, program});
+    game.start(choices.fullScreen ? brivadoro::WindowStart::FullScreen : brivadoro::WindowStart::Fitted);
     return QApplication::exec();
 }

@@ -33,10 +33,11 @@ for bench in build/bench/bench_*; do
 done
 
 sleep 1
-# At the first window, then a second after it, once the sound device is open.
+# At the first window, then a second after it, once the sound device is open; the muted game never
+# loads the sound library.
 for settle in 0 1000; do
     DISPLAY=$display XDG_DATA_HOME=$records QT_QPA_PLATFORM=xcb build/bench/map_probe 15 --settle=$settle \
-        "game=$PWD/build/brivadoro" "minimal=$PWD/build/bench/minimal_window,dialog"
+        "game=$PWD/build/brivadoro" "muted=$PWD/build/brivadoro,--mute" "minimal=$PWD/build/bench/minimal_window,dialog"
 done
 
 # The idle figures are the game's own: with a sound server, SDL's audio thread adds its steady feed of

@@ -18,6 +18,8 @@ public:
     static constexpr int kInnerWidth = BoardDesign::kInnerWidthTwips / BoardDesign::kTwipsPerPixel;
     static constexpr int kInnerHeight = BoardDesign::kInnerHeightTwips / BoardDesign::kTwipsPerPixel;
     static constexpr float kScaleHeight = 512;
+    // The board never gets smaller than this, whatever the window or the screen.
+    static constexpr double kSmallestZoom = 0.25;
 
     // The largest zoom at which the inner area fits in room.
     [[nodiscard]] static double zoomToFit(QSize room) {

@@ -1,12 +1,19 @@
 #include "board_widgets.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <QMouseEvent>
+#include <QPainter>
 
 namespace brivadoro {
 
 namespace {
+
+// The board's colour where no backdrop has been painted yet.
+constexpr Colour kPlatformFace = 0x00F0F0F0;
+// Around an inner area that does not fill the window: the deep blue the backdrop shades into.
+constexpr Colour kMarginColour = 0x00400000;
 
 QFont fontFor(const FontDesign& design, const QFont& platformFont) {
     if (design.face.empty())
@@ -154,6 +161,80 @@ void BoardTimer::setEnabled(bool on) {
         start();
     else
         stop();
+}
+
+BoardSurface::BoardSurface(QCursor pointer, QWidget* parent)
+    : QWidget(parent), boardCursor_(std::move(pointer)) {
+    setFixedSize(BoardScale().innerSize());
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setCursor(boardCursor_);
+}
+
+void BoardSurface::setBackdrop(BackdropDigits digits) {
+    digits_ = digits;
+    update();
+}
+
+QImage BoardSurface::backdrop() const {
+    QImage image(size(), QImage::Format_RGB32);
+    QPainter painter(&image);
+    paintBackdropWithin(painter, image.rect());
+    return image;
+}
+
+void BoardSurface::paintBackdropWithin(QPainter& painter, const QRect& within) const {
+    if (digits_)
+        paintBackdrop(painter, size(), *digits_, within);
+    else
+        painter.fillRect(within, toQColor(kPlatformFace));
+}
+
+void BoardSurface::setPassThroughPointer(QWidget* control, const QCursor& cursor) {
+    passThrough_ = control;
+    passThroughCursor_ = cursor;
+    setMouseTracking(true);
+}
+
+void BoardSurface::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    paintBackdropWithin(painter, event->rect());
+}
+
+void BoardSurface::mousePressEvent(QMouseEvent* event) {
+    pressed_ = event->button() == Qt::LeftButton;
+}
+
+void BoardSurface::mouseReleaseEvent(QMouseEvent* event) {
+    const bool click =
+        pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    pressed_ = false;
+    if (click)
+        emit clicked();
+}
+
+void BoardSurface::mouseMoveEvent(QMouseEvent* event) {
+    if (!passThrough_)
+        return;
+    const bool over =
+        passThrough_->isVisible() && passThrough_->geometry().contains(event->position().toPoint());
+    setCursor(over ? passThroughCursor_ : boardCursor_);
+}
+
+BoardFrame::BoardFrame(QWidget* parent) : QWidget(parent) {
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, toQColor(kMarginColour));
+    setPalette(pal);
+    setAutoFillBackground(true);
+}
+
+void BoardFrame::setBoardSize(QSize size) {
+    boardSize_ = size;
+    updateGeometry();
+}
+
+void BoardFrame::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    emit resized();
 }
 
 } // namespace brivadoro

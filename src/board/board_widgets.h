@@ -1,11 +1,15 @@
 #pragma once
 
+#include <optional>
+
 #include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 
+#include "backdrop.h"
 #include "board_scale.h"
 #include "design.h"
 
@@ -97,6 +101,59 @@ public:
 
     [[nodiscard]] bool enabled() const { return isActive(); }
     void setEnabled(bool on);
+};
+
+// The board's inner area: it shows the backdrop, and a press and release on it (not on a control
+// that takes the click) is the board's own click.
+class BoardSurface final : public QWidget {
+    Q_OBJECT
+public:
+    BoardSurface(QCursor pointer, QWidget* parent);
+
+    // The backdrop is kept as its digits and painted at whatever size the area has.
+    void setBackdrop(BackdropDigits digits);
+    // The backdrop as the area shows it, for a reader that wants its pixels.
+    [[nodiscard]] QImage backdrop() const;
+
+    // A control that lets clicks through to the board but keeps its own pointer.
+    void setPassThroughPointer(QWidget* control, const QCursor& cursor);
+
+signals:
+    void clicked();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    void paintBackdropWithin(QPainter& painter, const QRect& within) const;
+
+    std::optional<BackdropDigits> digits_;
+    QCursor boardCursor_;
+    QWidget* passThrough_ = nullptr;
+    QCursor passThroughCursor_;
+    bool pressed_ = false;
+};
+
+// Holds the inner area centred at the largest size that fits, and paints the margins around it
+// in the board's own colour.
+class BoardFrame final : public QWidget {
+    Q_OBJECT
+public:
+    explicit BoardFrame(QWidget* parent);
+    void setBoardSize(QSize size);
+    [[nodiscard]] QSize sizeHint() const override { return boardSize_; }
+
+signals:
+    void resized();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QSize boardSize_;
 };
 
 } // namespace brivadoro

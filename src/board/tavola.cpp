@@ -7,12 +7,8 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QMenuBar>
-#include <QPainter>
-#include <QScreen>
 #include <QShowEvent>
-#include <QWindow>
 
-#include "backdrop.h"
 #include "board_assets.h"
 
 using namespace Qt::StringLiterals;
@@ -21,16 +17,8 @@ namespace brivadoro {
 
 namespace {
 
-// The board's colour where no backdrop has been painted yet.
-constexpr Colour kPlatformFace = 0x00F0F0F0;
-// Around an inner area that does not fill the window: the deep blue the backdrop shades into.
-constexpr Colour kMarginColour = 0x00400000;
-// The board never gets smaller than this, whatever the window.
-constexpr double kSmallestZoom = 0.25;
 // The design size of the pictures on the Exit and start buttons.
 constexpr int kPictureSide = 24;
-// What a window manager's frame is taken to add before the real frame is known.
-constexpr QMargins kFrameAllowance{8, 40, 8, 8};
 
 std::size_t targetIndex(QStringView name) {
     return std::size_t(std::find(kTargetNames.begin(), kTargetNames.end(), name) - kTargetNames.begin());
@@ -59,80 +47,6 @@ struct BoardPointers {
     }
 };
 
-BoardSurface::BoardSurface(QCursor pointer, QWidget* parent)
-    : QWidget(parent), boardCursor_(std::move(pointer)) {
-    setFixedSize(BoardScale().innerSize());
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setCursor(boardCursor_);
-}
-
-void BoardSurface::setBackdrop(BackdropDigits digits) {
-    digits_ = digits;
-    update();
-}
-
-QImage BoardSurface::backdrop() const {
-    QImage image(size(), QImage::Format_RGB32);
-    QPainter painter(&image);
-    paintBackdropWithin(painter, image.rect());
-    return image;
-}
-
-void BoardSurface::paintBackdropWithin(QPainter& painter, const QRect& within) const {
-    if (digits_)
-        paintBackdrop(painter, size(), *digits_, within);
-    else
-        painter.fillRect(within, toQColor(kPlatformFace));
-}
-
-void BoardSurface::setPassThroughPointer(QWidget* control, const QCursor& cursor) {
-    passThrough_ = control;
-    passThroughCursor_ = cursor;
-    setMouseTracking(true);
-}
-
-void BoardSurface::paintEvent(QPaintEvent* event) {
-    QPainter painter(this);
-    paintBackdropWithin(painter, event->rect());
-}
-
-void BoardSurface::mousePressEvent(QMouseEvent* event) {
-    pressed_ = event->button() == Qt::LeftButton;
-}
-
-void BoardSurface::mouseReleaseEvent(QMouseEvent* event) {
-    const bool click =
-        pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
-    pressed_ = false;
-    if (click)
-        emit clicked();
-}
-
-void BoardSurface::mouseMoveEvent(QMouseEvent* event) {
-    if (!passThrough_)
-        return;
-    const bool over =
-        passThrough_->isVisible() && passThrough_->geometry().contains(event->position().toPoint());
-    setCursor(over ? passThroughCursor_ : boardCursor_);
-}
-
-BoardFrame::BoardFrame(QWidget* parent) : QWidget(parent) {
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, toQColor(kMarginColour));
-    setPalette(pal);
-    setAutoFillBackground(true);
-}
-
-void BoardFrame::setBoardSize(QSize size) {
-    boardSize_ = size;
-    updateGeometry();
-}
-
-void BoardFrame::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    emit resized();
-}
-
 Tavola::Tavola(QWidget* parent) : QMainWindow(parent) {
     setObjectName(u"Tavola"_s);
     setWindowTitle(designText(BoardDesign::kCaption));
@@ -144,7 +58,7 @@ Tavola::Tavola(QWidget* parent) : QMainWindow(parent) {
     surface_->setObjectName(u"inner"_s);
     connect(surface_, &BoardSurface::clicked, this, &Tavola::boardClicked);
     BoardScale smallest;
-    smallest.setZoom(kSmallestZoom);
+    smallest.setZoom(BoardScale::kSmallestZoom);
     frame_->setMinimumSize(smallest.innerSize());
     frame_->setBoardSize(surface_->size());
     connect(frame_, &BoardFrame::resized, this, &Tavola::fitBoardToWindow);
@@ -163,7 +77,8 @@ Tavola::Tavola(QWidget* parent) : QMainWindow(parent) {
     auto* fullScreen = new QAction(this);
     fullScreen->setShortcut(Qt::Key_F11);
     addAction(fullScreen);
-    connect(fullScreen, &QAction::triggered, this, &Tavola::toggleFullScreen);
+    windowFit_ = new WindowFit(*this);
+    connect(fullScreen, &QAction::triggered, windowFit_, &WindowFit::toggleFullScreen);
 }
 
 void Tavola::createControls(const BoardPointers& pointers) {
@@ -297,7 +212,7 @@ void Tavola::placeTarget(TargetId id) {
 }
 
 void Tavola::fitBoardToWindow() {
-    const double zoom = std::max(kSmallestZoom, BoardScale::zoomToFit(frame_->size()));
+    const double zoom = std::max(BoardScale::kSmallestZoom, BoardScale::zoomToFit(frame_->size()));
     if (zoom != scale_.zoom())
         applyZoom(zoom);
     surface_->move((frame_->width() - surface_->width()) / 2, (frame_->height() - surface_->height()) / 2);
@@ -316,43 +231,10 @@ void Tavola::applyZoom(double zoom) {
         placeTarget(id);
 }
 
-double Tavola::zoomForScreen() const {
-    const QSize room = screen()->availableGeometry().size().shrunkBy(expectedFrame());
-    // The menu bar may wrap onto more lines in a narrower window: fit once more with its height there.
-    double zoom = 1.0;
-    for (int width = BoardScale::kInnerWidth, pass = 0; pass < 2; ++pass) {
-        zoom = std::min(1.0, BoardScale::zoomToFit(room - QSize(0, menuBar()->heightForWidth(width))));
-        width = qRound(BoardScale::kInnerWidth * zoom);
-    }
-    return zoom;
-}
-
-QMargins Tavola::expectedFrame() const {
-    const QWindow* window = windowHandle();
-    return window && !window->frameMargins().isNull() ? window->frameMargins() : kFrameAllowance;
-}
-
-void Tavola::toggleFullScreen() {
-    setWindowState(windowState() ^ Qt::WindowFullScreen);
-}
-
 void Tavola::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    if (placed_ || event->spontaneous())
-        return;
-    // The first show fits the whole window into the screen's free area and centres it there; the
-    // size Qt chose for it (at most two thirds of the screen) is set aside.
-    placed_ = true;
-    const double zoom = zoomForScreen();
-    if (zoom != scale_.zoom())
-        applyZoom(zoom);
-    const QSize inner = scale_.innerSize();
-    resize(inner.width(), inner.height() + menuBar()->heightForWidth(inner.width()));
-    const QMargins frame = expectedFrame();
-    QRect outer(QPoint(), size().grownBy(frame));
-    outer.moveCenter(screen()->availableGeometry().center());
-    // Placed by its inner area, which every platform honours, so that the frame fits around it.
-    setGeometry(QRect(outer.topLeft() + QPoint(frame.left(), frame.top()), size()));
+    if (!event->spontaneous())
+        windowFit_->shown();
 }
 
 void Tavola::changeEvent(QEvent* event) {

@@ -1,75 +1,20 @@
 #pragma once
 
 #include <array>
-#include <optional>
 #include <vector>
 
 #include <QHash>
-#include <QImage>
 #include <QMainWindow>
 #include <QPointF>
 
-#include "backdrop.h"
 #include "board_scale.h"
 #include "board_widgets.h"
 #include "target_id.h"
+#include "window_fit.h"
 
 namespace brivadoro {
 
 struct BoardPointers;
-
-// The board's inner area: it shows the backdrop, and a press and release on it (not on a control
-// that takes the click) is the board's own click.
-class BoardSurface final : public QWidget {
-    Q_OBJECT
-public:
-    BoardSurface(QCursor pointer, QWidget* parent);
-
-    // The backdrop is kept as its digits and painted at whatever size the area has.
-    void setBackdrop(BackdropDigits digits);
-    // The backdrop as the area shows it, for a reader that wants its pixels.
-    [[nodiscard]] QImage backdrop() const;
-
-    // A control that lets clicks through to the board but keeps its own pointer.
-    void setPassThroughPointer(QWidget* control, const QCursor& cursor);
-
-signals:
-    void clicked();
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-
-private:
-    void paintBackdropWithin(QPainter& painter, const QRect& within) const;
-
-    std::optional<BackdropDigits> digits_;
-    QCursor boardCursor_;
-    QWidget* passThrough_ = nullptr;
-    QCursor passThroughCursor_;
-    bool pressed_ = false;
-};
-
-// Holds the inner area centred at the largest size that fits, and paints the margins around it
-// in the board's own colour.
-class BoardFrame final : public QWidget {
-    Q_OBJECT
-public:
-    explicit BoardFrame(QWidget* parent);
-    void setBoardSize(QSize size);
-    [[nodiscard]] QSize sizeHint() const override { return boardSize_; }
-
-signals:
-    void resized();
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
-private:
-    QSize boardSize_;
-};
 
 // The board: the game's only window, with every control, the menu and the two timers, built from
 // the design table. It holds no game state; the game reads and writes its controls.
@@ -107,8 +52,8 @@ public:
 
     // Scales the whole board uniformly to the largest size that fits the window, centred.
     void fitBoardToWindow();
-    // Full screen and back to the state before it: F11.
-    void toggleFullScreen();
+    // The window's size, state and screen; F11 toggles its full screen.
+    WindowFit& windowFit() { return *windowFit_; }
 
 signals:
     void boardClicked();
@@ -131,16 +76,11 @@ private:
     void createMenus();
     void placeTarget(TargetId id);
     void applyZoom(double zoom);
-    // The zoom at which the window, its frame and menu included, fits the screen's free area.
-    [[nodiscard]] double zoomForScreen() const;
-    // The window manager's frame, or an allowance for it while it is not known yet.
-    [[nodiscard]] QMargins expectedFrame() const;
 
     BoardFrame* frame_ = nullptr;
     BoardSurface* surface_ = nullptr;
     std::vector<BoardButton*> buttons_;
     BoardTextBox* textBox_ = nullptr;
-    bool placed_ = false;
     std::array<BoardButton*, kAllTargets.size()> targets_{};
     std::array<QPointF, kAllTargets.size()> positions_{};
     BoardButton* cmdExit_ = nullptr;
@@ -149,6 +89,7 @@ private:
     BoardTimer* timer1_ = nullptr;
     BoardTimer* timer2_ = nullptr;
     BoardScale scale_;
+    WindowFit* windowFit_ = nullptr;
 };
 
 } // namespace brivadoro

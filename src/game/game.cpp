@@ -12,9 +12,10 @@ Game::Game(const Services& services, QObject* parent)
 
 Game::~Game() = default;
 
-void Game::start() {
-    boundary_.run([this] {
+void Game::start(WindowStart start) {
+    boundary_.run([this, start] {
         Form_Initialize();
+        board().windowFit().startAs(start);
         showBoard();
     });
 }

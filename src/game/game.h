@@ -21,8 +21,8 @@ public:
     explicit Game(const Services& services, QObject* parent = nullptr);
     ~Game() override;
 
-    // Runs Form_Initialize, which loads the board, then shows the board and activates it.
-    void start();
+    // Runs Form_Initialize, which loads the board, then shows the board as asked and activates it.
+    void start(WindowStart start = WindowStart::Fitted);
 
     [[nodiscard]] BoardState& state() { return state_; }
     // The loaded board; call only once Form_Load has run.
@@ -37,7 +37,7 @@ public:
     void Form_Resize();
     // The new question: two new digits and their backdrop.
     void cmdNext_Click();
-    // The menu's new game: after a yes, the board is unloaded and shown again.
+    // The menu's new game: after a yes, the board is unloaded and shown again, its window as it was.
     void Next_Click();
     // The window's close box: the program ends at once, running no game handler.
     void closeBox();

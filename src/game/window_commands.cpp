@@ -20,7 +20,10 @@ void Game::Next_Click() {
         services_.dialogs.messageBox(kNewRaceQuestion.toString(), kNewRaceStyle, kNewRaceTitle.toString());
     if (answer == MessageAnswer::No)
         return;
+    const KeptWindow kept = board().windowFit().kept();
     unloadBoard();
+    Form_Load();
+    board().windowFit().startAs(kept);
     showBoard();
 }
 

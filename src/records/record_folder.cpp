@@ -2,10 +2,10 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSettings>
 #include <QStringBuilder>
 
 #include "record_files.h"
+#include "toolkit/system_config.h"
 
 using namespace Qt::StringLiterals;
 
@@ -15,7 +15,6 @@ namespace {
 
 constexpr QStringView kDataUnderHome = u"/.local/share";
 constexpr QStringView kRecordsFolder = u"/brivadoro";
-constexpr QStringView kDefaultConfigDirs = u"/etc/xdg";
 constexpr QStringView kReasonFileInPath = u"nel percorso c'è un file al posto di una cartella: %1";
 constexpr QStringView kReasonCannotMakeFolder = u"la cartella non si può creare";
 constexpr QStringView kReasonNotAbsolute = u"il percorso non parte dalla radice (/)";
@@ -23,25 +22,6 @@ constexpr QStringView kReasonNoSuchFolder = u"la cartella non esiste";
 
 QString withSlash(const QString& folder) {
     return QDir::cleanPath(folder) + u'/';
-}
-
-// RecordFolder of the first configuration file that names one, by the base directory rules: the
-// folders of $XDG_CONFIG_DIRS, most important first, relative ones ignored.
-QString configuredFolder() {
-    QString dirs = qEnvironmentVariable("XDG_CONFIG_DIRS");
-    if (dirs.isEmpty())
-        dirs = kDefaultConfigDirs.toString();
-    for (const QString& dir : dirs.split(u':', Qt::SkipEmptyParts)) {
-        const QString file = dir % u'/' % kConfigFile;
-        if (!QDir::isAbsolutePath(dir) || !QFileInfo(file).isFile())
-            continue;
-        const QSettings settings(file, QSettings::IniFormat);
-        // An unquoted comma makes a list of the value; the folder's name is the whole of it.
-        QString folder = settings.value(kConfigRecordFolder.toString()).toStringList().join(u',');
-        if (!folder.isEmpty())
-            return folder;
-    }
-    return {};
 }
 
 // The XDG base directory rules, which QStandardPaths bends: a relative path is ignored, since it
@@ -76,7 +56,7 @@ QString fileBlocking(const QString& path) {
 RecordFolderChoice chooseRecordFolder() {
     if (const QString folder = qEnvironmentVariable(kRecordDirVariable); !folder.isEmpty())
         return {withSlash(folder), FolderSource::Variable};
-    if (const QString folder = configuredFolder(); !folder.isEmpty())
+    if (const QString folder = configValue(kConfigRecordFolder).value; !folder.isEmpty())
         return {withSlash(folder), FolderSource::Configuration};
     return {perUserFolder(), FolderSource::PerUser};
 }

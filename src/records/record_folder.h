@@ -5,9 +5,7 @@
 
 namespace brivadoro {
 
-// The system-wide configuration file under each of $XDG_CONFIG_DIRS (by default /etc/xdg), and its
-// key naming a records folder for everyone on the machine.
-inline constexpr QStringView kConfigFile = u"brivadoro/brivadoro.conf";
+// The configuration file's key naming a records folder for everyone on the machine.
 inline constexpr QStringView kConfigRecordFolder = u"RecordFolder";
 // Names a records folder for one run, over the configuration file.
 inline constexpr const char* kRecordDirVariable = "BRIVADORO_RECORD_DIR";

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <utility>
 
 #include <QCommandLineParser>
 
 #include "toolkit/program_control.h"
 #include "toolkit/program_version.h"
+#include "toolkit/system_config.h"
 
 using namespace Qt::StringLiterals;
 
@@ -25,6 +27,8 @@ constexpr QStringView kHelpDescription = u"mostra queste righe ed esce";
 constexpr QStringView kVersionDescription = u"mostra la versione del programma ed esce";
 constexpr QStringView kResetDescription =
     u"azzera il record (punteggio e nome) della cartella dei record in uso ed esce";
+constexpr QStringView kFullScreenDescription = u"apre il gioco a schermo intero (come FullScreen=true)";
+constexpr QStringView kMuteDescription = u"gioca senza suoni, senza caricarne la libreria (come Sound=false)";
 constexpr QStringView kUnknownOption = u"%1: opzione sconosciuta: %2 (%1 --help elenca le opzioni)";
 constexpr QStringView kUnexpectedArgument = u"%1: argomento inatteso: %2 (%1 --help elenca le opzioni)";
 
@@ -91,10 +95,12 @@ CommandLineAnswer readCommandLine(const QStringList& arguments, QtOptions qtOpti
     const QCommandLineOption help({u"h"_s, u"help"_s}, kHelpDescription.toString());
     const QCommandLineOption version({u"v"_s, u"version"_s}, kVersionDescription.toString());
     const QCommandLineOption reset(u"reset-record"_s, kResetDescription.toString());
+    const QCommandLineOption fullScreen({u"f"_s, u"fullscreen"_s}, kFullScreenDescription.toString());
+    const QCommandLineOption mute({u"m"_s, u"mute"_s}, kMuteDescription.toString());
     QCommandLineParser parser;
     // Qt's options are single words after one dash, as in -platform.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addOptions({help, version, reset});
+    parser.addOptions({help, version, reset, fullScreen, mute});
     parser.parse(arguments);
 
     // Before QApplication has run, an option that may be Qt's is left for it to take.
@@ -109,22 +115,45 @@ CommandLineAnswer readCommandLine(const QStringList& arguments, QtOptions qtOpti
     if (!parser.positionalArguments().isEmpty())
         return refused(kUnexpectedArgument, parser.positionalArguments().first());
     if (parser.isSet(help))
-        return {ExitStatus::Normal, helpText({help, version, reset}), {}};
+        return {ExitStatus::Normal, helpText({help, version, reset, fullScreen, mute}), {}};
     if (parser.isSet(version))
         return {ExitStatus::Normal, versionLine(), {}};
     if (parser.isSet(reset))
         return {{}, {}, {}, true};
-    return {};
+    CommandLineAnswer answer;
+    answer.fullScreen = parser.isSet(fullScreen);
+    answer.mute = parser.isSet(mute);
+    return answer;
 }
 
-std::optional<int> answerCommandLine(const QStringList& arguments, QtOptions qtOptions,
-                                     const RecordReset& resetRecord) {
+CommandLineAnswer answerCommandLine(const QStringList& arguments, QtOptions qtOptions,
+                                    const RecordReset& resetRecord) {
     CommandLineAnswer answer = readCommandLine(arguments, qtOptions);
     if (answer.resetRecord)
         answer = resetRecord();
     std::fputs(answer.standardOutput.toLocal8Bit().constData(), stdout);
     std::fputs(answer.errorOutput.toLocal8Bit().constData(), stderr);
-    return answer.exitStatus;
+    return answer;
+}
+
+GameChoices readGameChoices(const CommandLineAnswer& answer) {
+    GameChoices choices;
+    const ConfigSwitch fullScreen = configSwitch(u"FullScreen");
+    const ConfigSwitch sound = configSwitch(u"Sound");
+    for (const ConfigSwitch* read : {&fullScreen, &sound}) {
+        if (!read->mistake.isEmpty())
+            choices.mistakes << read->mistake;
+    }
+    choices.fullScreen = answer.fullScreen || fullScreen.value.value_or(false);
+    choices.sound = !answer.mute && sound.value.value_or(true);
+    return choices;
+}
+
+GameChoices chooseGame(const CommandLineAnswer& answer) {
+    GameChoices choices = readGameChoices(answer);
+    for (const QString& mistake : std::as_const(choices.mistakes))
+        std::fputs((mistake + u'\n').toLocal8Bit().constData(), stderr);
+    return choices;
 }
 
 QStringList argumentsOf(int argc, const char* const* argv) {

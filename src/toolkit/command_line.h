@@ -18,6 +18,17 @@ struct CommandLineAnswer {
     QString standardOutput;
     QString errorOutput;
     bool resetRecord = false;
+    // --fullscreen and --mute: each can only set its choice, over the configuration file.
+    bool fullScreen = false;
+    bool mute = false;
+};
+
+// How this game plays: the command line's choices, then the configuration file's FullScreen and
+// Sound, then full screen off and sound on.
+struct GameChoices {
+    bool fullScreen = false;
+    bool sound = true;
+    QStringList mistakes; // a line each for the configuration values that are no yes or no
 };
 
 // Clears the record and says what it did; the records below the toolkit supply it.
@@ -28,10 +39,13 @@ using RecordReset = std::function<CommandLineAnswer()>;
 // unless it may be one of Qt's, which waits until QApplication has removed Qt's own.
 CommandLineAnswer readCommandLine(const QStringList& arguments, QtOptions qtOptions);
 
-// Prints the answer on the standard streams, after resetting the record when asked, and returns its
-// status.
-std::optional<int> answerCommandLine(const QStringList& arguments, QtOptions qtOptions,
-                                     const RecordReset& resetRecord);
+// Prints the answer on the standard streams, after resetting the record when asked, and returns it.
+CommandLineAnswer answerCommandLine(const QStringList& arguments, QtOptions qtOptions,
+                                    const RecordReset& resetRecord);
+
+GameChoices readGameChoices(const CommandLineAnswer& answer);
+// As readGameChoices, printing its mistakes on standard error.
+GameChoices chooseGame(const CommandLineAnswer& answer);
 
 // The arguments main() received, decoded as the system encodes them.
 QStringList argumentsOf(int argc, const char* const* argv);

@@ -33,8 +33,9 @@ class GameSession:
     """One run of the program under Xvfb, with its own records folder and accessibility bus."""
 
     def __init__(self, program, records_home, screenshots=None, screen="1024x900", window_manager=False,
-                 environment=None):
+                 environment=None, arguments=()):
         self.program = program
+        self.arguments = list(arguments)
         self.records_home = records_home
         self.screenshots = screenshots
         self.screen = screen
@@ -100,7 +101,7 @@ class GameSession:
         if self.screenshots is not None:
             os.makedirs(self.screenshots, exist_ok=True)
             log = open(os.path.join(self.screenshots, "game-errors.txt"), "wb")
-        self.game = subprocess.Popen([self.program], env=environment, stderr=log)
+        self.game = subprocess.Popen([self.program, *self.arguments], env=environment, stderr=log)
         if log is not subprocess.DEVNULL:
             log.close()
 
@@ -257,8 +258,57 @@ class GameSession:
         subprocess.run(["import", "-display", self.display, "-window", "root", *crop, path], check=True)
         return path
 
+    def mapped_libraries(self):
+        """The paths of the shared objects the game has mapped, from /proc/<pid>/maps."""
+        with open(f"/proc/{self.game.pid}/maps") as maps:
+            return {line.split(None, 5)[5].strip() for line in maps if len(line.split(None, 5)) == 6
+                    and ".so" in line.split(None, 5)[5]}
+
     def wait_exit(self, timeout):
         return self.game.wait(timeout=timeout)
+
+
+class Panel:
+    """A dock along the screen's bottom edge that reserves height pixels there, as a desktop's panel
+    does: the window manager takes them out of the screen's free area while it stands."""
+
+    def __init__(self, display, height):
+        self.xlib = xlib = ctypes.CDLL("libX11.so.6")
+        xlib.XOpenDisplay.restype = ctypes.c_void_p
+        xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        xlib.XDefaultRootWindow.restype = ctypes.c_ulong
+        xlib.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        xlib.XDisplayWidth.argtypes = xlib.XDisplayHeight.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        xlib.XCreateSimpleWindow.restype = ctypes.c_ulong
+        xlib.XCreateSimpleWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong] + [ctypes.c_int] * 2 + \
+            [ctypes.c_uint] * 3 + [ctypes.c_ulong] * 2
+        xlib.XInternAtom.restype = ctypes.c_ulong
+        xlib.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        xlib.XChangeProperty.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong, ctypes.c_ulong,
+                                         ctypes.c_int, ctypes.c_int, ctypes.c_void_p, ctypes.c_int]
+        for name in ("XMapWindow", "XDestroyWindow"):
+            getattr(xlib, name).argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        xlib.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        self.connection = xlib.XOpenDisplay(display.encode())
+        width = xlib.XDisplayWidth(self.connection, 0)
+        bottom = xlib.XDisplayHeight(self.connection, 0)
+        self.window = xlib.XCreateSimpleWindow(self.connection, xlib.XDefaultRootWindow(self.connection), 0,
+                                               bottom - height, width, height, 0, 0, 0)
+        atom = lambda name: xlib.XInternAtom(self.connection, name, 0)  # noqa: E731
+        xa_atom, xa_cardinal = 4, 6
+        dock = (ctypes.c_ulong * 1)(atom(b"_NET_WM_WINDOW_TYPE_DOCK"))
+        xlib.XChangeProperty(self.connection, self.window, atom(b"_NET_WM_WINDOW_TYPE"), xa_atom, 32, 0, dock, 1)
+        # left, right, top, bottom, then the start and end of each along its edge
+        strut = (ctypes.c_ulong * 12)(0, 0, 0, height, 0, 0, 0, 0, 0, 0, 0, width - 1)
+        xlib.XChangeProperty(self.connection, self.window, atom(b"_NET_WM_STRUT_PARTIAL"), xa_cardinal, 32, 0,
+                             strut, 12)
+        xlib.XMapWindow(self.connection, self.window)
+        xlib.XSync(self.connection, 0)
+
+    def close(self):
+        self.xlib.XDestroyWindow(self.connection, self.window)
+        self.xlib.XCloseDisplay(self.connection)
 
 
 def read_display_number(pipe, xvfb, timeout=20.0):

@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 """The board on a screen of a given size, under a window manager: the whole inner area lies on the
-screen and a right target in its bottom row scores; with --full-screen, F11 makes the board fill the
-screen's height, a hit and a miss land at the painted targets' centres, a target's edge stays sharp,
-and F11 again gives back the design size."""
+screen and a right target in its bottom row scores; with --full-screen, F11 (or the game's own
+--fullscreen) makes the board fill the screen's height, a hit and a miss land at the painted targets'
+centres, a target's edge stays sharp, a new game keeps the window full screen in its place, and F11
+again gives back the design size."""
 
 import argparse
 import subprocess
@@ -12,9 +13,11 @@ import time
 
 import pyatspi
 
-from brivadoro_driver import GREETING_END, INNER_SIZE, NAME_PROMPT, GameSession, walk
+from brivadoro_driver import GREETING_END, INNER_SIZE, NAME_PROMPT, GameSession, Panel, walk
 
 PLAYER = "Anna"
+NEXT_PLAYER = "Bruno"
+NEW_RACE_QUESTION = "INIZIAMO UNA NUOVA GARA  ?"
 WARNING_END = "un numero divisibile per 4"
 LAUNCH_POINT = (590, 655)  # a spot of the board's background where no label stands, in design pixels
 MENU_BAR_MOST = 60  # the menu bar above a full-screen board is never taller than this
@@ -135,17 +138,47 @@ def edge_width(session, scale, timeout=60.0):
     raise TimeoutError("no target stood clear to look at its edge")
 
 
-def play(program, screen, scale_factor, full_screen, screenshots):
+def centre_of(node):
+    extents = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    return extents.x + extents.width // 2, extents.y + extents.height // 2
+
+
+def answer_name_box(session, player):
+    box = session.wait_for(lambda: session.dialog_with_text(NAME_PROMPT), timeout=20)
+    session.make_active(box)
+    session.type(player)
+    session.key("Return")
+    session.answer(" " + player + GREETING_END)
+    session.wait_for(session.board)
+
+
+def new_game(session, player):
+    """Chooses "Nuovo gioco" in the menu bar, answers its question Sì and the name box with player."""
+    item = session.wait_for(lambda: next((node for node in walk(session.board()) if node.name == "Nuovo gioco"
+                                          and node.getRole() == pyatspi.ROLE_MENU_ITEM), None))
+    session.click(*centre_of(item))
+    box = session.wait_for(lambda: session.dialog_with_text(NEW_RACE_QUESTION))
+    yes = next(node for node in walk(box) if node.getRole() == pyatspi.ROLE_PUSH_BUTTON
+               and not node.name.replace("&", "").startswith("No"))
+    session.click(*centre_of(yes))
+    answer_name_box(session, player)
+
+
+def board_within(session, scale, width, bottom):
+    """Whether the board's window, as the program gives its place, lies wholly within the screen's
+    top bottom pixels (xdotool counts a reparenting window manager's title bar twice)."""
+    extents = session.board().queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    x, y, w, h = (round(v * scale) for v in (extents.x, extents.y, extents.width, extents.height))
+    return x >= 0 and y >= 0 and x + w <= width and y + h <= bottom
+
+
+def play(program, screen, scale_factor, full_screen, started_full_screen, panel, screenshots):
     width, height = (int(v) for v in screen.split("x"))
     environment = {"QT_SCALE_FACTOR": scale_factor} if scale_factor else {}
     with tempfile.TemporaryDirectory(prefix="brivadoro-records-") as records:
-        with GameSession(program, records, screenshots, screen=screen, window_manager=True,
-                         environment=environment) as session:
-            session.wait_for(lambda: session.dialog_with_text(NAME_PROMPT), timeout=20)
-            session.type(PLAYER)
-            session.key("Return")
-            session.answer(" " + PLAYER + GREETING_END)
-            session.wait_for(session.board)
+        with GameSession(program, records, screenshots, screen=screen, window_manager=True, environment=environment,
+                         arguments=["--fullscreen"] if started_full_screen else []) as session:
+            answer_name_box(session, PLAYER)
             scale = session.wait_for(lambda: device_scale(session, width))
             x, y, w, h = (round(v * scale) for v in session.inner_area())
             print(f"inner area {w}x{h} at {x},{y} on {screen}, {scale:.2f} screen pixels a unit")
@@ -153,17 +186,31 @@ def play(program, screen, scale_factor, full_screen, screenshots):
             assert x >= 0 and y >= 0 and x + w <= width and y + h <= height, "the board leaves the screen"
             session.click_inner(*LAUNCH_POINT)
 
+            if panel:
+                zoom = session.zoom()
+                docked = Panel(session.display, panel)
+                try:
+                    refitted = lambda: session.zoom() < zoom and board_within(  # noqa: E731
+                        session, scale, width, height - panel)
+                    session.wait_for(refitted, timeout=20)
+                    session.screenshot("board-beside-a-panel.png")
+                    print(f"a {panel}-pixel panel came: the board went from {zoom:.2f} to {session.zoom():.2f} "
+                          "of its design size, above it")
+                finally:
+                    docked.close()
+
             if not full_screen:
                 score = shoot(session, scale, right=True, where=in_bottom_row)
                 print(f"a right target in the bottom row scored: {score!r}")
                 return
 
-            session.key("F11")
+            if not started_full_screen:
+                session.key("F11")
             filled = lambda: (lambda a: abs(a[1] + a[3] - height) <= 1 and a[1] <= MENU_BAR_MOST)(  # noqa: E731
                 [round(v * scale) for v in session.inner_area()])
             session.wait_for(filled)
-            x, y, w, h = (round(v * scale) for v in session.inner_area())
-            print(f"full screen: inner area {w}x{h} at {x},{y}")
+            x, y, w, h = full = tuple(round(v * scale) for v in session.inner_area())
+            print(f"full screen{' from the start' if started_full_screen else ''}: inner area {w}x{h} at {x},{y}")
             session.screenshot("board-full-screen.png")
             print(f"a hit: {shoot(session, scale, right=True)!r}, a miss: {shoot(session, scale, right=False)!r}")
             # A stretched picture blurs every edge; one reading may fall on a label or the pointer's
@@ -171,6 +218,11 @@ def play(program, screen, scale_factor, full_screen, screenshots):
             edge = min(edge_width(session, scale) for _ in range(3))
             print(f"a target's edge goes from the backdrop to its face across {edge} pixels")
             assert edge <= EDGE_MOST, "the target's edge is blurred"
+
+            new_game(session, NEXT_PLAYER)
+            session.wait_for(lambda: tuple(round(v * scale) for v in session.inner_area()) == full, timeout=20)
+            session.screenshot("board-new-game.png")
+            print("a new game: still full screen, in the same place")
 
             session.key("F11")
             session.wait_for(lambda: tuple(round(v * scale) for v in session.inner_area()[2:]) ==
@@ -184,9 +236,13 @@ def main():
     parser.add_argument("--screen", default="1024x600")
     parser.add_argument("--scale-factor", help="QT_SCALE_FACTOR, as a desktop sets it")
     parser.add_argument("--full-screen", action="store_true")
+    parser.add_argument("--started-full-screen", action="store_true", help="run the game with --fullscreen")
+    parser.add_argument("--panel", type=int, help="a panel this tall comes at the screen's bottom after the start")
     parser.add_argument("--screenshots")
     arguments = parser.parse_args()
-    play(arguments.program, arguments.screen, arguments.scale_factor, arguments.full_screen, arguments.screenshots)
+    full_screen = arguments.full_screen or arguments.started_full_screen
+    play(arguments.program, arguments.screen, arguments.scale_factor, full_screen, arguments.started_full_screen,
+         arguments.panel, arguments.screenshots)
     print("1 passed, 0 failed")
     return 0
 

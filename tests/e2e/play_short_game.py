@@ -2,7 +2,7 @@
 """A short game in a real window: the player types a name, hits a few right targets, leaves with
 Alt+X and closes the goodbye and the congratulation. The program must end with status 0 and the
 record must hold the score the board showed and the typed name. With a sound server, the launch's
-laser must be heard on it."""
+laser must be heard on it; with --mute, the game maps no SDL library and opens no sound stream."""
 
 import argparse
 import os
@@ -60,9 +60,13 @@ def score_after_hits(session, hits, timeout=120.0):
     raise TimeoutError("no right target could be hit")
 
 
-def play(program, screenshots, hits, sound=None):
+def sdl_mapped(session):
+    return any("libSDL2" in library for library in session.mapped_libraries())
+
+
+def play(program, screenshots, hits, sound=None, mute=False):
     with tempfile.TemporaryDirectory(prefix="brivadoro-records-") as records:
-        with GameSession(program, records, screenshots) as session:
+        with GameSession(program, records, screenshots, arguments=["--mute"] if mute else []) as session:
             session.wait_for(lambda: session.dialog_with_text(NAME_PROMPT), timeout=20)
             session.type(PLAYER)
             session.key("Return")
@@ -70,16 +74,22 @@ def play(program, screenshots, hits, sound=None):
             session.wait_for(session.board)
             session.screenshot("board-at-start.png")
 
-            if sound is not None:
+            if sound is not None and not mute:
                 # The device opens on a thread of its own after the name box; a play before that is
                 # silent by design.
                 session.wait_for(sound.clients_playing, timeout=20)
                 assert sound.loudest < AUDIBLE, "a sound was heard before the launch"
+                assert sdl_mapped(session), "the sound library is not mapped, so the probe below proves nothing"
             session.click_inner(*LAUNCH_POINT)
-            if sound is not None:
+            if sound is not None and not mute:
                 session.wait_for(lambda: sound.loudest >= AUDIBLE)
                 print(f"the laser was heard at {sound.loudest} of 32767")
             score = score_after_hits(session, hits)
+            if mute:
+                # After the launch and the hits, which would have played the laser and the shot.
+                assert not sdl_mapped(session), "--mute mapped the sound library"
+                assert sound is None or not sound.clients_playing(), "--mute opened a sound stream"
+                print("--mute: no SDL library mapped, no sound stream")
             session.screenshot("board-in-play.png")
             print(f"the board shows the score {score!r}")
 
@@ -102,6 +112,7 @@ def main():
     parser.add_argument("--without-sounds", action="store_true", help="run a copy with no suoni folder")
     parser.add_argument("--hits", type=int, default=3, help="the score to reach by hitting right targets")
     parser.add_argument("--sound-server", action="store_true", help="play on a private sound server and listen")
+    parser.add_argument("--mute", action="store_true", help="run the game with --mute")
     arguments = parser.parse_args()
     if arguments.without_sounds:
         with program_copy_without_sounds(arguments.program) as program:
@@ -110,7 +121,7 @@ def main():
         sound = SoundServer()
         try:
             os.environ["PULSE_SERVER"] = sound.address
-            play(arguments.program, arguments.screenshots, arguments.hits, sound)
+            play(arguments.program, arguments.screenshots, arguments.hits, sound, arguments.mute)
         finally:
             sound.close()
     else:

@@ -5,6 +5,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "support/environment_value.h"
+#include "toolkit/command_line.h"
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -22,6 +25,8 @@ class CommandLineTest : public QObject {
 private slots:
     void answersWithoutAWindow_data();
     void answersWithoutAWindow();
+    void gameChoicesTakeTheCommandLineThenTheFirstFileThatSetsThem_data();
+    void gameChoicesTakeTheCommandLineThenTheFirstFileThatSetsThem();
 };
 
 void CommandLineTest::answersWithoutAWindow_data() {
@@ -108,6 +113,75 @@ void CommandLineTest::answersWithoutAWindow() {
     files.removeOne(u"record.lock"_s); // a reset leaves the lock file, as every game does
     QCOMPARE(files.size(), 2);
     QVERIFY(!QFileInfo::exists(runtimeFolder_.path() + u"/data"_s));
+}
+
+void CommandLineTest::gameChoicesTakeTheCommandLineThenTheFirstFileThatSetsThem_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("first");  // the most important configuration file; a null text for none
+    QTest::addColumn<QString>("second"); // the next folder's
+    QTest::addColumn<bool>("fullScreen");
+    QTest::addColumn<bool>("sound");
+    QTest::addColumn<QStringList>("mistakes"); // "@" standing for the first folder
+    const QString none;
+    const auto mistake = [](QStringView setting) {
+        return QStringList{
+            u"brivadoro: @/brivadoro/brivadoro.conf: %1 non è un valore valido (true, false, 1 o 0); lo ignoro."_s
+                .arg(setting)};
+    };
+    QTest::newRow("neither") << QStringList() << none << none << false << true << QStringList();
+    QTest::newRow("--fullscreen --mute")
+        << QStringList{u"--fullscreen"_s, u"--mute"_s} << none << none << true << false << QStringList();
+    QTest::newRow("-f -m") << QStringList{u"-f"_s, u"-m"_s} << none << none << true << false << QStringList();
+    QTest::newRow("under [General]") << QStringList() << u"[General]\nFullScreen=true\nSound=false\n"_s
+                                     << none << true << false << QStringList();
+    QTest::newRow("at the top, any letter case and digits")
+        << QStringList() << u"FullScreen=TRUE\nSound=0\n"_s << none << true << false << QStringList();
+    QTest::newRow("False and 1") << QStringList() << u"FullScreen=False\nSound=1\n"_s << none << false << true
+                                 << QStringList();
+    QTest::newRow("--mute over Sound=true")
+        << QStringList{u"--mute"_s} << u"Sound=true\n"_s << none << false << false << QStringList();
+    QTest::newRow("off is no false") << QStringList() << u"Sound=off\n"_s << none << false << true
+                                     << mistake(u"Sound=off");
+    QTest::newRow("no is no false") << QStringList() << u"Sound=no\n"_s << none << false << true
+                                    << mistake(u"Sound=no");
+    QTest::newRow("yes is no true") << QStringList() << u"FullScreen=yes\n"_s << none << false << true
+                                    << mistake(u"FullScreen=yes");
+    QTest::newRow("a mistake told, --fullscreen over it")
+        << QStringList{u"-f"_s} << u"FullScreen=forse\n"_s << none << true << true
+        << mistake(u"FullScreen=forse");
+    QTest::newRow("the first file that sets a key")
+        << QStringList() << u"Sound=false\n"_s << u"Sound=true\nFullScreen=1\n"_s << true << false
+        << QStringList();
+    QTest::newRow("a mistake in the first file, the default")
+        << QStringList() << u"FullScreen=2\n"_s << u"FullScreen=true\n"_s << false << true
+        << mistake(u"FullScreen=2");
+}
+
+void CommandLineTest::gameChoicesTakeTheCommandLineThenTheFirstFileThatSetsThem() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, first);
+    QFETCH(QString, second);
+    QFETCH(bool, fullScreen);
+    QFETCH(bool, sound);
+    QFETCH(QStringList, mistakes);
+    const QTemporaryDir dirs;
+    const QStringList folders{dirs.path() + u"/first"_s, dirs.path() + u"/second"_s};
+    for (const auto& [folder, text] : {std::pair{folders[0], first}, std::pair{folders[1], second}}) {
+        if (text.isNull())
+            continue;
+        QDir().mkpath(folder + u"/brivadoro"_s);
+        QFile file(folder + u"/brivadoro/brivadoro.conf"_s);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) == text.toUtf8().size());
+    }
+    const brivadoro::testing::EnvironmentValue configDirs("XDG_CONFIG_DIRS", folders.join(u':'));
+
+    const brivadoro::CommandLineAnswer answer =
+        brivadoro::readCommandLine(QStringList{u"brivadoro"_s} + arguments, brivadoro::QtOptions::Removed);
+    QVERIFY(!answer.exitStatus);
+    const brivadoro::GameChoices choices = brivadoro::readGameChoices(answer);
+    QCOMPARE(choices.fullScreen, fullScreen);
+    QCOMPARE(choices.sound, sound);
+    QCOMPARE(choices.mistakes, mistakes.replaceInStrings(u"@"_s, folders[0]));
 }
 
 QTEST_GUILESS_MAIN(CommandLineTest)
