@@ -13,7 +13,8 @@ import time
 
 import pyatspi
 
-from brivadoro_driver import GREETING_END, INNER_SIZE, NAME_PROMPT, GameSession, Panel, walk
+from brivadoro_driver import GREETING_END, INNER_SIZE, NAME_PROMPT, GameSession, walk
+from panel import Panel
 
 PLAYER = "Anna"
 NEXT_PLAYER = "Bruno"
