@@ -1,11 +1,11 @@
+#include <memory>
+#include <utility>
+
 #include <QApplication>
 #include <QTimer>
 
 #include "game/game.h"
 #include "records/record_files.h"
-#include <memory>
-#include <utility>
-
 #include "sound/sdl_player.h"
 #include "sound/silent_player.h"
 #include "toolkit/application_setup.h"

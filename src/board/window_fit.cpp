@@ -68,7 +68,7 @@ void WindowFit::followScreen(QScreen* screen) {
 }
 
 void WindowFit::refitInto(const QRect& area) {
-    if (window_.windowState() & kNotNormal)
+    if (window_.windowState().testAnyFlags(kNotNormal))
         return;
     const QMargins frame = expectedFrame();
     QSize outer = window_.size().grownBy(frame);
@@ -84,7 +84,7 @@ void WindowFit::refitInto(const QRect& area) {
 
 void WindowFit::toggleFullScreen() {
     const Qt::WindowStates state = window_.windowState();
-    if (state & Qt::WindowFullScreen) {
+    if (state.testFlag(Qt::WindowFullScreen)) {
         window_.setWindowState(maximisedUnderFullScreen_ ? Qt::WindowMaximized : Qt::WindowNoState);
         return;
     }

@@ -13,7 +13,7 @@ import time
 
 import pyatspi
 
-from brivadoro_driver import GREETING_END, INNER_SIZE, NAME_PROMPT, GameSession, Panel, walk
+from brivadoro_driver import GREETING_END, INNER_SIZE, NAME_PROMPT, GameSession, walk
 
 PLAYER = "Anna"
 NEXT_PLAYER = "Bruno"
@@ -164,15 +164,7 @@ def new_game(session, player):
     answer_name_box(session, player)
 
 
-def board_within(session, scale, width, bottom):
-    """Whether the board's window, as the program gives its place, lies wholly within the screen's
-    top bottom pixels (xdotool counts a reparenting window manager's title bar twice)."""
-    extents = session.board().queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-    x, y, w, h = (round(v * scale) for v in (extents.x, extents.y, extents.width, extents.height))
-    return x >= 0 and y >= 0 and x + w <= width and y + h <= bottom
-
-
-def play(program, screen, scale_factor, full_screen, started_full_screen, panel, screenshots):
+def play(program, screen, scale_factor, full_screen, started_full_screen, screenshots):
     width, height = (int(v) for v in screen.split("x"))
     environment = {"QT_SCALE_FACTOR": scale_factor} if scale_factor else {}
     with tempfile.TemporaryDirectory(prefix="brivadoro-records-") as records:
@@ -185,19 +177,6 @@ def play(program, screen, scale_factor, full_screen, started_full_screen, panel,
             session.screenshot("board-at-start.png")
             assert x >= 0 and y >= 0 and x + w <= width and y + h <= height, "the board leaves the screen"
             session.click_inner(*LAUNCH_POINT)
-
-            if panel:
-                zoom = session.zoom()
-                docked = Panel(session.display, panel)
-                try:
-                    refitted = lambda: session.zoom() < zoom and board_within(  # noqa: E731
-                        session, scale, width, height - panel)
-                    session.wait_for(refitted, timeout=20)
-                    session.screenshot("board-beside-a-panel.png")
-                    print(f"a {panel}-pixel panel came: the board went from {zoom:.2f} to {session.zoom():.2f} "
-                          "of its design size, above it")
-                finally:
-                    docked.close()
 
             if not full_screen:
                 score = shoot(session, scale, right=True, where=in_bottom_row)
@@ -237,12 +216,11 @@ def main():
     parser.add_argument("--scale-factor", help="QT_SCALE_FACTOR, as a desktop sets it")
     parser.add_argument("--full-screen", action="store_true")
     parser.add_argument("--started-full-screen", action="store_true", help="run the game with --fullscreen")
-    parser.add_argument("--panel", type=int, help="a panel this tall comes at the screen's bottom after the start")
     parser.add_argument("--screenshots")
     arguments = parser.parse_args()
     full_screen = arguments.full_screen or arguments.started_full_screen
     play(arguments.program, arguments.screen, arguments.scale_factor, full_screen, arguments.started_full_screen,
-         arguments.panel, arguments.screenshots)
+         arguments.screenshots)
     print("1 passed, 0 failed")
     return 0
 
