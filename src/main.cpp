@@ -5,7 +5,8 @@
 #include <QTimer>
 
 #include "game/game.h"
-#include "records/record_files.h"
+#include "records/record_commands.h"
+#include "records/record_folder.h"
 #include "sound/sdl_player.h"
 #include "sound/silent_player.h"
 #include "toolkit/application_setup.h"
@@ -15,19 +16,20 @@
 #include "toolkit/random_source.h"
 
 int main(int argc, char* argv[]) {
-    // --help, --version, --reset-record and a mistyped option are answered before QApplication,
-    // which needs a display; the options that may be Qt's own wait until QApplication has taken
-    // those out.
-    if (const auto early = brivadoro::answerCommandLine(
-            brivadoro::argumentsOf(argc, argv), brivadoro::QtOptions::NotYetRemoved, brivadoro::resetRecord);
+    // --help, --version, the records' commands and a mistyped option are answered before
+    // QApplication, which needs a display; the options that may be Qt's own wait until QApplication
+    // has taken those out.
+    const brivadoro::RecordCommands records{&brivadoro::showRecord, &brivadoro::resetRecord};
+    if (const auto early = brivadoro::answerCommandLine(brivadoro::argumentsOf(argc, argv),
+                                                        brivadoro::QtOptions::NotYetRemoved, records);
         early.exitStatus)
         return *early.exitStatus;
     QApplication app(argc, argv);
-    const auto answer = brivadoro::answerCommandLine(QApplication::arguments(), brivadoro::QtOptions::Removed,
-                                                     brivadoro::resetRecord);
+    const auto answer =
+        brivadoro::answerCommandLine(QApplication::arguments(), brivadoro::QtOptions::Removed, records);
     if (answer.exitStatus)
         return *answer.exitStatus;
-    const brivadoro::GameChoices choices = brivadoro::chooseGame(answer);
+    const brivadoro::GameChoices choices = brivadoro::chooseGame(answer, brivadoro::recordFolderMistake());
     brivadoro::configureApplication(app);
 
     brivadoro::QtDialogs dialogs;

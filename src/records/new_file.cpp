@@ -1,6 +1,7 @@
 #include "new_file.h"
 
 #include <cerrno>
+#include <tuple>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -32,7 +33,7 @@ void setAccess(int handle, const QString& path, FileUse use) {
     if (shared) {
         FileStatus file{};
         if (::fstat(handle, &file) == 0 && file.st_gid != folder.st_gid)
-            (void)::fchown(handle, static_cast<uid_t>(-1), folder.st_gid);
+            std::ignore = ::fchown(handle, static_cast<uid_t>(-1), folder.st_gid);
     }
     if (use == FileUse::Lock)
         (void)::fchmod(handle, shared ? kSharedLockMode : kLockFileMode);

@@ -14,7 +14,6 @@
 #include "board/board_state.h"
 #include "new_file.h"
 #include "record_text.h"
-#include "toolkit/program_control.h"
 
 using namespace Qt::StringLiterals;
 
@@ -24,8 +23,6 @@ namespace {
 
 constexpr QStringView kStartupIntro = u"Non riesco a leggere il record.";
 constexpr QStringView kStartupOutro = u"Il gioco continua senza record.";
-constexpr QStringView kResetDone = u"Ho azzerato il record nella cartella %1\n";
-constexpr QStringView kResetFailed = u"brivadoro: non ho potuto azzerare il record: %1: %2.\n";
 constexpr QStringView kReasonFolderForFile = u"al posto del file c'è una cartella";
 constexpr QStringView kReasonLink =
     u"al posto del file c'è un collegamento simbolico, che il gioco non segue";
@@ -268,15 +265,13 @@ void clearRecordPair(const RecordLock& lock) {
     replacePair(lock, {}, {});
 }
 
-CommandLineAnswer resetRecord() {
-    const RecordFolderChoice choice = chooseRecordFolder();
-    try {
-        prepareRecordFolder(choice);
-        clearRecordPair(RecordLock(choice.folder));
-        return {ExitStatus::Normal, kResetDone.arg(choice.folder), {}};
-    } catch (const RecordFileError& error) {
-        return {ExitStatus::Failure, {}, kResetFailed.arg(error.path(), error.reason())};
-    }
+PeekedPair peekRecordPair(const QString& folder) {
+    const PairPaths paths(folder);
+    if (!isPlainFile(paths.committedName))
+        return {{Leggifiletxt(paths.score), Leggifiletxt(paths.name)}, false};
+    // The score was moved into place first: a staged score beside the committed name is the new one.
+    const QString& score = isPlainFile(paths.stagedScore) ? paths.stagedScore : paths.score;
+    return {{Leggifiletxt(score), Leggifiletxt(paths.committedName)}, true};
 }
 
 } // namespace brivadoro

@@ -9,7 +9,6 @@
 
 #include "record_folder.h"
 #include "record_lock.h"
-#include "toolkit/command_line.h"
 
 namespace brivadoro {
 
@@ -105,8 +104,12 @@ void writeRecordPair(const RecordLock& lock, const QString& score, const QString
 // Empties both files the same way: no record and no holder, as on the first run.
 void clearRecordPair(const RecordLock& lock);
 
-// --reset-record: empties the record of the folder in use, under the lock. The answer names the
-// folder, or tells why it could not be cleared, with status 1.
-CommandLineAnswer resetRecord();
+// The stored pair as it stands, without the lock and without finishing or discarding anything: the
+// pair in place, or a committed pair not yet moved into place (pending). Throws RecordFileError.
+struct PeekedPair {
+    RecordPair pair;
+    bool pending = false;
+};
+PeekedPair peekRecordPair(const QString& folder);
 
 } // namespace brivadoro

@@ -19,6 +19,8 @@ constexpr QStringView kReasonFileInPath = u"nel percorso c'è un file al posto d
 constexpr QStringView kReasonCannotMakeFolder = u"la cartella non si può creare";
 constexpr QStringView kReasonNotAbsolute = u"il percorso non parte dalla radice (/)";
 constexpr QStringView kReasonNoSuchFolder = u"la cartella non esiste";
+constexpr QStringView kReasonConfigUnreadable = u"il file di configurazione non si può leggere (%1)";
+constexpr QStringView kFolderMistake = u"brivadoro: %1: %2; il gioco non tiene il record.";
 
 QString withSlash(const QString& folder) {
     return QDir::cleanPath(folder) + u'/';
@@ -55,36 +57,53 @@ QString fileBlocking(const QString& path) {
 
 RecordFolderChoice chooseRecordFolder() {
     if (const QString folder = qEnvironmentVariable(kRecordDirVariable); !folder.isEmpty())
-        return {withSlash(folder), FolderSource::Variable};
-    if (const QString folder = configValue(kConfigRecordFolder).value; !folder.isEmpty())
-        return {withSlash(folder), FolderSource::Configuration};
-    return {perUserFolder(), FolderSource::PerUser};
+        return {withSlash(folder), FolderSource::Variable, {}, {}};
+    const ConfigValue configured = configValue(kConfigRecordFolder);
+    // The administrator meant a class's folder: a file that cannot be read names one, unknown.
+    if (!configured.unreadable.isEmpty())
+        return {{}, FolderSource::Configuration, configured.file, configured.unreadable};
+    if (!configured.value.isEmpty())
+        return {withSlash(configured.value), FolderSource::Configuration, configured.file, {}};
+    return {perUserFolder(), FolderSource::PerUser, {}, {}};
 }
 
 QString GetSystemDir() {
     return chooseRecordFolder().folder;
 }
 
-void prepareRecordFolder(const RecordFolderChoice& choice) {
+void checkRecordFolder(const RecordFolderChoice& choice) {
     const QString& folder = choice.folder;
+    if (!choice.unreadableConfig.isEmpty())
+        throw RecordFileError(choice.configFile, kReasonConfigUnreadable.arg(choice.unreadableConfig));
     if (folder.isEmpty())
         throw RecordFileError(kUnknownFolder.toString(), kReasonNoFolder.toString());
-    if (choice.source != FolderSource::PerUser) {
-        // A class's folder is the administrator's to make: creating it here could put the records
-        // wherever a mistyped name points, unseen by the rest of the class.
-        if (!QDir::isAbsolutePath(folder))
-            throw RecordFileError(folder, kReasonNotAbsolute.toString());
-        if (!QFileInfo(folder).isDir()) {
-            const QString blocking = fileBlocking(folder);
-            throw RecordFileError(folder, blocking.isEmpty() ? kReasonNoSuchFolder.toString()
-                                                             : kReasonFileInPath.arg(blocking));
-        }
-        return;
-    }
-    if (!QDir().mkpath(folder)) {
-        const QString blocking = fileBlocking(folder);
-        throw RecordFileError(folder, blocking.isEmpty() ? kReasonCannotMakeFolder.toString()
-                                                         : kReasonFileInPath.arg(blocking));
+    // A class's folder is the administrator's to make: creating it here could put the records
+    // wherever a mistyped name points, unseen by the rest of the class.
+    if (choice.source != FolderSource::PerUser && !QDir::isAbsolutePath(folder))
+        throw RecordFileError(folder, kReasonNotAbsolute.toString());
+    const QString blocking = fileBlocking(folder);
+    if (!blocking.isEmpty())
+        throw RecordFileError(folder, kReasonFileInPath.arg(blocking));
+    if (choice.source != FolderSource::PerUser && !QFileInfo(folder).isDir())
+        throw RecordFileError(folder, kReasonNoSuchFolder.toString());
+}
+
+void prepareRecordFolder(const RecordFolderChoice& choice) {
+    checkRecordFolder(choice);
+    if (choice.source == FolderSource::PerUser && !QDir().mkpath(choice.folder))
+        throw RecordFileError(choice.folder, kReasonCannotMakeFolder.toString());
+}
+
+QString recordFolderMistake() {
+    const RecordFolderChoice choice = chooseRecordFolder();
+    // An unreadable configuration file is among the configuration's own mistakes.
+    if (choice.source == FolderSource::PerUser || !choice.unreadableConfig.isEmpty())
+        return {};
+    try {
+        checkRecordFolder(choice);
+        return {};
+    } catch (const RecordFileError& error) {
+        return kFolderMistake.arg(error.path(), error.reason());
     }
 }
 

@@ -17,6 +17,8 @@ enum class FolderSource { Variable, Configuration, PerUser };
 struct RecordFolderChoice {
     QString folder; // with a trailing "/"; empty when the system names no per-user place
     FolderSource source = FolderSource::PerUser;
+    QString configFile;       // the configuration file that names it, or that cannot be read
+    QString unreadableConfig; // why that file cannot be read; the folder is then unknown
 };
 
 // The records folder in use: BRIVADORO_RECORD_DIR, else RecordFolder of the configuration file,
@@ -26,8 +28,18 @@ RecordFolderChoice chooseRecordFolder();
 // Not a system folder: the records folder in use, as chooseRecordFolder gives it.
 QString GetSystemDir();
 
-// Makes the chosen folder ready for the records: the player's own is created when missing; a class's
-// folder must be an absolute path to an existing folder. Throws RecordFileError naming it.
+// Throws RecordFileError naming what keeps the chosen folder from holding the records: a
+// configuration file that cannot be read, no place at all, a file in the path, or a class's folder
+// that is not an absolute path to an existing folder. The player's own folder may be missing yet.
+// Creates nothing.
+void checkRecordFolder(const RecordFolderChoice& choice);
+
+// Makes the chosen folder ready for the records, as checkRecordFolder checks it; the player's own is
+// created when missing. Throws RecordFileError naming it.
 void prepareRecordFolder(const RecordFolderChoice& choice);
+
+// One line for standard error when a class's folder named by the variable or the configuration file
+// cannot hold the records; empty otherwise.
+QString recordFolderMistake();
 
 } // namespace brivadoro

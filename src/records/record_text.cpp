@@ -8,6 +8,8 @@
 #include <QLocale>
 #include <QStringDecoder>
 
+using namespace Qt::StringLiterals;
+
 namespace brivadoro {
 
 namespace {
@@ -118,6 +120,27 @@ std::optional<double> scoreValue(QStringView text) {
 bool beatsRecord(QStringView recordText, QStringView scoreText) {
     const std::optional<double> score = scoreValue(scoreText);
     return score && recordValue(recordText) < *score;
+}
+
+QString visibleText(QStringView text) {
+    while (text.endsWith(u'\n') || text.endsWith(u'\r'))
+        text.chop(1);
+    QString shown;
+    for (const QChar c : text) {
+        if (c == u'\\')
+            shown += u"\\\\"_s;
+        else if (c == u'\n')
+            shown += u"\\n"_s;
+        else if (c == u'\r')
+            shown += u"\\r"_s;
+        else if (c == u'\t')
+            shown += u"\\t"_s;
+        else if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format)
+            shown += u"\\u{"_s + QString::number(c.unicode(), 16).toUpper().rightJustified(4, u'0') + u'}';
+        else
+            shown += c;
+    }
+    return shown;
 }
 
 } // namespace brivadoro

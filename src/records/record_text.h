@@ -16,6 +16,11 @@ QString decodeRecordText(QByteArrayView bytes, bool cutShort = false);
 // A record line as stored: the text in UTF-8 followed by CR LF.
 QByteArray encodeRecordLine(const QString& text);
 
+// A record text as an administrator's terminal may show it: without its line end, and with every
+// control or format character that a pupil may have typed (a line feed, an escape sequence, a
+// right-to-left override) and the backslash written as an escape, \n, \r, \t, \\ or \u{XXXX}.
+QString visibleText(QStringView text);
+
 // The number at the start of text: blanks, tabs and line feeds are skipped wherever they stand,
 // then an optional sign, digits and an optional "." with a fraction; reading stops at the first
 // other character. No number gives 0; never fails.

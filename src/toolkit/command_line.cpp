@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <utility>
 
+#include <unistd.h>
+
 #include <QCommandLineParser>
 
 #include "toolkit/program_control.h"
@@ -21,12 +23,19 @@ constexpr QStringView kProgramName = u"brivadoro";
 constexpr QStringView kUsage = u"Uso: %1 [opzioni]";
 constexpr QStringView kSummary = u"Brivadoro, il gioco dei multipli di 4. Senza opzioni apre il gioco.";
 constexpr QStringView kOptionsHeading = u"Opzioni:";
+constexpr QStringView kAdministratorHeading = u"Opzioni per l'amministratore:";
 constexpr QStringView kQtOptionsNote =
     u"Accetta anche le opzioni comuni dei programmi Qt, come -platform e -display.";
 constexpr QStringView kHelpDescription = u"mostra queste righe ed esce";
 constexpr QStringView kVersionDescription = u"mostra la versione del programma ed esce";
-constexpr QStringView kResetDescription =
-    u"azzera il record (punteggio e nome) della cartella dei record in uso ed esce";
+constexpr QStringView kResetDescription = u"azzera il record in uso, dopo aver chiesto conferma, ed esce";
+constexpr QStringView kYesDescription = u"con --reset-record, azzera senza chiedere conferma";
+constexpr QStringView kShowDescription =
+    u"mostra la cartella dei record, il record e chi può sostituirlo, ed esce";
+constexpr QStringView kNoTerminal =
+    u"%1: --reset-record chiede conferma, ma non c'è un terminale per rispondere: aggiungi --yes per "
+    u"azzerare senza domande\n";
+constexpr std::array<QStringView, 5> kYesAnswers{u"s", u"si", u"sì", u"y", u"yes"};
 constexpr QStringView kFullScreenDescription = u"apre il gioco a schermo intero (come FullScreen=true)";
 constexpr QStringView kMuteDescription = u"gioca senza suoni, senza caricarne la libreria (come Sound=false)";
 constexpr QStringView kUnknownOption = u"%1: opzione sconosciuta: %2 (%1 --help elenca le opzioni)";
@@ -63,9 +72,8 @@ QString dashed(const QString& name) {
     return (name.size() == 1 ? u"-"_s : u"--"_s) + name;
 }
 
-QString helpText(const QList<QCommandLineOption>& options) {
-    QStringList lines{
-        kUsage.toString().arg(kProgramName), kSummary.toString(), {}, kOptionsHeading.toString()};
+// The player's options, then under their own heading the administrator's.
+QString helpText(const QList<QCommandLineOption>& options, qsizetype playerOptions) {
     QStringList names;
     for (const QCommandLineOption& option : options) {
         QStringList dashedNames;
@@ -74,8 +82,13 @@ QString helpText(const QList<QCommandLineOption>& options) {
         names << dashedNames.join(u", "_s);
     }
     const qsizetype width = std::ranges::max(names, {}, &QString::size).size();
-    for (qsizetype i = 0; i < options.size(); ++i)
+    QStringList lines{
+        kUsage.toString().arg(kProgramName), kSummary.toString(), {}, kOptionsHeading.toString()};
+    for (qsizetype i = 0; i < options.size(); ++i) {
+        if (i == playerOptions)
+            lines << QString() << kAdministratorHeading.toString();
         lines << u"  "_s + names[i].leftJustified(width + 2) + options[i].description();
+    }
     lines << QString() << kQtOptionsNote.toString();
     return lines.join(u'\n') + u'\n';
 }
@@ -94,13 +107,17 @@ CommandLineAnswer refused(QStringView message, const QString& what) {
 CommandLineAnswer readCommandLine(const QStringList& arguments, QtOptions qtOptions) {
     const QCommandLineOption help({u"h"_s, u"help"_s}, kHelpDescription.toString());
     const QCommandLineOption version({u"v"_s, u"version"_s}, kVersionDescription.toString());
-    const QCommandLineOption reset(u"reset-record"_s, kResetDescription.toString());
     const QCommandLineOption fullScreen({u"f"_s, u"fullscreen"_s}, kFullScreenDescription.toString());
     const QCommandLineOption mute({u"m"_s, u"mute"_s}, kMuteDescription.toString());
+    const QCommandLineOption show(u"show-record"_s, kShowDescription.toString());
+    const QCommandLineOption reset(u"reset-record"_s, kResetDescription.toString());
+    const QCommandLineOption yes(u"yes"_s, kYesDescription.toString());
+    const QList<QCommandLineOption> options{help, version, fullScreen, mute, show, reset, yes};
+    constexpr qsizetype kPlayerOptions = 4;
     QCommandLineParser parser;
     // Qt's options are single words after one dash, as in -platform.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addOptions({help, version, reset, fullScreen, mute});
+    parser.addOptions(options);
     parser.parse(arguments);
 
     // Before QApplication has run, an option that may be Qt's is left for it to take.
@@ -115,22 +132,31 @@ CommandLineAnswer readCommandLine(const QStringList& arguments, QtOptions qtOpti
     if (!parser.positionalArguments().isEmpty())
         return refused(kUnexpectedArgument, parser.positionalArguments().first());
     if (parser.isSet(help))
-        return {ExitStatus::Normal, helpText({help, version, reset, fullScreen, mute}), {}};
+        return {ExitStatus::Normal, helpText(options, kPlayerOptions), {}};
     if (parser.isSet(version))
         return {ExitStatus::Normal, versionLine(), {}};
-    if (parser.isSet(reset))
-        return {{}, {}, {}, true};
     CommandLineAnswer answer;
+    if (parser.isSet(show))
+        answer.recordCommand = RecordCommand::Show;
+    else if (parser.isSet(reset))
+        answer.recordCommand = RecordCommand::Reset;
+    answer.confirmed = parser.isSet(yes);
     answer.fullScreen = parser.isSet(fullScreen);
     answer.mute = parser.isSet(mute);
     return answer;
 }
 
 CommandLineAnswer answerCommandLine(const QStringList& arguments, QtOptions qtOptions,
-                                    const RecordReset& resetRecord) {
+                                    const RecordCommands& records) {
     CommandLineAnswer answer = readCommandLine(arguments, qtOptions);
-    if (answer.resetRecord)
-        answer = resetRecord();
+    if (answer.recordCommand == RecordCommand::Show)
+        answer = records.show();
+    else if (answer.recordCommand == RecordCommand::Reset && answer.confirmed)
+        answer = records.reset([](const QString&) { return true; });
+    else if (answer.recordCommand == RecordCommand::Reset && ::isatty(STDIN_FILENO) == 0)
+        answer = {ExitStatus::Usage, {}, kNoTerminal.arg(kProgramName)};
+    else if (answer.recordCommand == RecordCommand::Reset)
+        answer = records.reset(&askOnTerminal);
     std::fputs(answer.standardOutput.toLocal8Bit().constData(), stdout);
     std::fputs(answer.errorOutput.toLocal8Bit().constData(), stderr);
     return answer;
@@ -140,20 +166,30 @@ GameChoices readGameChoices(const CommandLineAnswer& answer) {
     GameChoices choices;
     const ConfigSwitch fullScreen = configSwitch(u"FullScreen");
     const ConfigSwitch sound = configSwitch(u"Sound");
-    for (const ConfigSwitch* read : {&fullScreen, &sound}) {
-        if (!read->mistake.isEmpty())
-            choices.mistakes << read->mistake;
-    }
+    choices.mistakes = configMistakes();
     choices.fullScreen = answer.fullScreen || fullScreen.value.value_or(false);
     choices.sound = !answer.mute && sound.value.value_or(true);
     return choices;
 }
 
-GameChoices chooseGame(const CommandLineAnswer& answer) {
+GameChoices chooseGame(const CommandLineAnswer& answer, const QString& recordFolderMistake) {
     GameChoices choices = readGameChoices(answer);
-    for (const QString& mistake : std::as_const(choices.mistakes))
-        std::fputs((mistake + u'\n').toLocal8Bit().constData(), stderr);
+    QStringList lines = choices.mistakes;
+    if (!recordFolderMistake.isEmpty())
+        lines << recordFolderMistake;
+    for (const QString& line : std::as_const(lines))
+        std::fputs((line + u'\n').toLocal8Bit().constData(), stderr);
     return choices;
+}
+
+bool askOnTerminal(const QString& question) {
+    std::fputs(question.toLocal8Bit().constData(), stdout);
+    std::fflush(stdout);
+    std::array<char, 64> line{};
+    if (std::fgets(line.data(), int(line.size()), stdin) == nullptr)
+        return false;
+    const QString answer = QString::fromLocal8Bit(line.data()).trimmed().toLower();
+    return std::ranges::find(kYesAnswers, QStringView(answer)) != kYesAnswers.end();
 }
 
 QStringList argumentsOf(int argc, const char* const* argv) {

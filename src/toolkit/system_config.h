@@ -1,25 +1,32 @@
 #pragma once
 
+#include <array>
 #include <optional>
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 namespace brivadoro {
 
 // The system-wide configuration file under each of $XDG_CONFIG_DIRS (by default /etc/xdg).
 inline constexpr QStringView kConfigFile = u"brivadoro/brivadoro.conf";
+// Every key the configuration file knows; they stand at the top of the file or under [General].
+inline constexpr std::array<QStringView, 3> kConfigKeys{u"RecordFolder", u"FullScreen", u"Sound"};
 
 // A key's value and the configuration file it came from; both null when no file sets the key.
 struct ConfigValue {
     QString value;
     QString file;
+    // Why the file, which may have set the key, cannot be read: the search stops at such a file, since
+    // the key it was meant to set is unknown.
+    QString unreadable;
 };
 
 // The value of key in the first configuration file that sets it, by the base directory rules: the
 // folders of $XDG_CONFIG_DIRS, most important first, relative ones ignored. The key stands at the
 // top of the file or under [General]; an empty value sets nothing, and a comma inside an unquoted
-// value is kept as written.
+// value is kept as written. A file that is there but cannot be read ends the search.
 ConfigValue configValue(QStringView key);
 
 // A yes-or-no key: true, false (in any letter case), 1 or 0.
@@ -29,5 +36,10 @@ struct ConfigSwitch {
 };
 
 ConfigSwitch configSwitch(QStringView key);
+
+// Every mistake of the configuration files, a line each for standard error: a file that is there but
+// cannot be read, one that is no INI file, a group or key that the game does not know (with the known
+// key nearest to it), and a yes-or-no key whose value is neither.
+QStringList configMistakes();
 
 } // namespace brivadoro

@@ -34,39 +34,69 @@ void CommandLineTest::answersWithoutAWindow_data() {
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("output"); // the whole output, or the help's first line
     QTest::addColumn<QString>("error");
-    // For --reset-record: BRIVADORO_RECORD_DIR, "@" standing for a class's folder that holds a
-    // record; a null text leaves it unset, in a home with no records folder.
+    // For the records' commands: BRIVADORO_RECORD_DIR, "@" standing for a class's folder that holds
+    // a record; a null text leaves it unset, in a home with no records folder.
     QTest::addColumn<QString>("recordDir");
-    const QString help = u"Uso: brivadoro [opzioni]\n"_s;
+    QTest::addColumn<QString>("typed"); // what is typed on a terminal; a null text for no terminal
+    const QString help = u"Uso: brivadoro [opzioni]\n…"_s;
     const auto unknown = [](QStringView option) {
         return u"brivadoro: opzione sconosciuta: %1 (brivadoro --help elenca le opzioni)\n"_s.arg(option);
     };
     QTest::newRow("--version") << QStringList{u"--version"_s} << 0 << kVersion.toString() << QString()
-                               << QString();
-    QTest::newRow("-v") << QStringList{u"-v"_s} << 0 << kVersion.toString() << QString() << QString();
-    QTest::newRow("--help") << QStringList{u"--help"_s} << 0 << help << QString() << QString();
-    QTest::newRow("-h") << QStringList{u"-h"_s} << 0 << help << QString() << QString();
+                               << QString() << QString();
+    QTest::newRow("-v") << QStringList{u"-v"_s} << 0 << kVersion.toString() << QString() << QString()
+                        << QString();
+    QTest::newRow("--help") << QStringList{u"--help"_s} << 0 << help << QString() << QString() << QString();
+    QTest::newRow("-h") << QStringList{u"-h"_s} << 0 << help << QString() << QString() << QString();
     QTest::newRow("unknown long option")
-        << QStringList{u"--versione"_s} << 2 << QString() << unknown(u"--versione") << QString();
+        << QStringList{u"--versione"_s} << 2 << QString() << unknown(u"--versione") << QString() << QString();
     QTest::newRow("unknown short option")
-        << QStringList{u"-x"_s} << 2 << QString() << unknown(u"-x") << QString();
-    QTest::newRow("unknown option before --help")
-        << QStringList{u"--colori"_s, u"--help"_s} << 2 << QString() << unknown(u"--colori") << QString();
+        << QStringList{u"-x"_s} << 2 << QString() << unknown(u"-x") << QString() << QString();
+    QTest::newRow("unknown option before --help") << QStringList{u"--colori"_s, u"--help"_s} << 2 << QString()
+                                                  << unknown(u"--colori") << QString() << QString();
     QTest::newRow("a word that is no option")
         << QStringList{u"record"_s} << 2 << QString()
-        << u"brivadoro: argomento inatteso: record (brivadoro --help elenca le opzioni)\n"_s << QString();
+        << u"brivadoro: argomento inatteso: record (brivadoro --help elenca le opzioni)\n"_s << QString()
+        << QString();
     QTest::newRow("Qt's option, then --version")
         << QStringList{u"-platform"_s, u"offscreen"_s, u"--version"_s} << 0 << kVersion.toString()
-        << QString() << QString();
+        << QString() << QString() << QString();
     QTest::newRow("Qt's option, then an unknown one")
         << QStringList{u"-platform"_s, u"offscreen"_s, u"--colori"_s} << 2 << QString()
-        << unknown(u"--colori") << QString();
-    QTest::newRow("--reset-record") << QStringList{u"--reset-record"_s} << 0
-                                    << u"Ho azzerato il record nella cartella @/\n"_s << QString() << u"@"_s;
-    QTest::newRow("--reset-record, a folder that is not there")
-        << QStringList{u"--reset-record"_s} << 1 << QString()
+        << unknown(u"--colori") << QString() << QString();
+    const QString reset =
+        u"Ho azzerato il record nella cartella @/\nIl record tolto era: punteggio « 12», nome « 12».\n"_s;
+    QTest::newRow("--reset-record --yes")
+        << QStringList{u"--reset-record"_s, u"--yes"_s} << 0 << reset << QString() << u"@"_s << QString();
+    QTest::newRow("--reset-record without a terminal")
+        << QStringList{u"--reset-record"_s} << 2 << QString()
+        << u"brivadoro: --reset-record chiede conferma, ma non c'è un terminale per rispondere: aggiungi "
+           u"--yes "
+           u"per azzerare senza domande\n"_s
+        << u"@"_s << QString();
+    QTest::newRow("--reset-record on a terminal, answered sì")
+        << QStringList{u"--reset-record"_s} << 0
+        << u"Azzero il record della cartella @/ (punteggio « 12», nome « 12»)? [s/N] "_s + reset << QString()
+        << u"@"_s << u"sì\n"_s;
+    QTest::newRow("--reset-record on a terminal, answered with Enter")
+        << QStringList{u"--reset-record"_s} << 1
+        << u"Azzero il record della cartella @/ (punteggio « 12», nome « 12»)? [s/N] "
+           u"Non ho azzerato nulla: il record resta com'era.\n"_s
+        << QString() << u"@"_s << u"\n"_s;
+    QTest::newRow("--reset-record --yes, a folder that is not there")
+        << QStringList{u"--reset-record"_s, u"--yes"_s} << 1 << QString()
         << u"brivadoro: non ho potuto azzerare il record: @/mancante/: la cartella non esiste.\n"_s
-        << u"@/mancante"_s;
+        << u"@/mancante"_s << QString();
+    QTest::newRow("--show-record")
+        << QStringList{u"--show-record"_s} << -1
+        << u"Cartella dei record: @/\nScelta da: la variabile d'ambiente BRIVADORO_RECORD_DIR\n"
+           u"Record: punteggio « 12», nome « 12»\n…"_s
+        << QString() << u"@"_s << QString();
+    QTest::newRow("--show-record, a folder that is not there")
+        << QStringList{u"--show-record"_s} << 1
+        << u"Cartella dei record: @/mancante/\nScelta da: la variabile d'ambiente BRIVADORO_RECORD_DIR\n"
+           u"La cartella non si può usare: @/mancante/: la cartella non esiste.\n"_s
+        << QString() << u"@/mancante"_s << QString();
 }
 
 void CommandLineTest::answersWithoutAWindow() {
@@ -75,6 +105,7 @@ void CommandLineTest::answersWithoutAWindow() {
     QFETCH(QString, output);
     QFETCH(QString, error);
     QFETCH(QString, recordDir);
+    QFETCH(QString, typed);
     const QString classFolder = runtimeFolder_.path() + u"/classe"_s;
     QDir().mkpath(classFolder);
     for (const char* name : {"aquadrix.txt", "quadrix.txt"}) {
@@ -96,19 +127,32 @@ void CommandLineTest::answersWithoutAWindow() {
     if (!recordDir.isNull())
         environment.insert(u"BRIVADORO_RECORD_DIR"_s, placed(recordDir));
     program.setProcessEnvironment(environment);
-    program.start(qEnvironmentVariable("BRIVADORO_PROGRAM"), arguments);
+    const QString brivadoro = qEnvironmentVariable("BRIVADORO_PROGRAM");
+    if (typed.isNull()) {
+        program.start(brivadoro, arguments);
+    } else { // script gives the program a terminal, and echoes what is typed on it
+        program.start(u"script"_s,
+                      {u"-qec"_s, (QStringList{brivadoro} + arguments).join(u' '), u"/dev/null"_s});
+        program.write(typed.toUtf8());
+    }
     QVERIFY2(program.waitForFinished(30'000), qPrintable(program.errorString()));
 
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.exitCode(), status);
-    const QString shown = QString::fromLocal8Bit(program.readAllStandardOutput());
-    QVERIFY2(shown.startsWith(placed(output)), qPrintable(shown));
-    if (!output.startsWith(u"Uso:"))
+    // The status of --show-record tells whether the folder is the group's to write, which differs for root.
+    if (status >= 0)
+        QCOMPARE(program.exitCode(), status);
+    QString shown = QString::fromLocal8Bit(program.readAllStandardOutput()).remove(u'\r');
+    if (!typed.isNull()) // the terminal's echo, before or after the question
+        shown.remove(shown.indexOf(typed), typed.size());
+    // An output that ends in "…" is only the beginning of it.
+    QVERIFY2(shown.startsWith(placed(output).remove(u'…')), qPrintable(shown));
+    if (!output.endsWith(u'…'))
         QCOMPARE(shown, placed(output));
     QCOMPARE(QString::fromLocal8Bit(program.readAllStandardError()), placed(error));
     // Only a reset empties the record, and only the record of the folder in use.
+    const bool reset = output.contains(u"Ho azzerato");
     for (const char* name : {"aquadrix.txt", "quadrix.txt"})
-        QCOMPARE(QFileInfo(classFolder + u'/' + QLatin1StringView(name)).size(), recordDir == u"@" ? 0 : 5);
+        QCOMPARE(QFileInfo(classFolder + u'/' + QLatin1StringView(name)).size(), reset ? 0 : 5);
     QStringList files = QDir(classFolder).entryList(QDir::Files | QDir::Hidden);
     files.removeOne(u"record.lock"_s); // a reset leaves the lock file, as every game does
     QCOMPARE(files.size(), 2);
