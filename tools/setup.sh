@@ -10,7 +10,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev libsdl2-dev
     qt6-translations-l10n fonts-liberation2
     libx11-dev xvfb xauth
-    desktop-file-utils appstream strace clang-format clang-tidy cppcheck
+    po4a man-db desktop-file-utils appstream strace clang-format clang-tidy cppcheck
     xdotool dbus-daemon at-spi2-core python3-pyatspi imagemagick pulseaudio pulseaudio-utils openbox
     clang libclang-rt-dev llvm
 )

@@ -8,6 +8,7 @@ check=$1 build=$2 stage=$3 id=$4 bindir=${5:-bin} sounds_dir=${6:-share/brivador
 prefix=$stage/usr
 program=$prefix/$bindir/brivadoro
 entry=$prefix/share/applications/$id.desktop
+examples=$prefix/share/doc/brivadoro/examples
 metainfo=$prefix/share/metainfo/$id.metainfo.xml
 sounds=(sparo.wav esplosi.wav laser.wav)
 
@@ -18,6 +19,15 @@ fail() {
 
 entry_value() {
     sed -n "s/^$1=//p" "$entry"
+}
+
+# The manual page in English and in Italian, as installed or gzipped by the package.
+man_pages() {
+    local page
+    for page in "$prefix/share/man/man6/brivadoro.6" "$prefix/share/man/it/man6/brivadoro.6"; do
+        [ ! -e "$page.gz" ] || page=$page.gz
+        echo "$page"
+    done
 }
 
 # A fresh staged install.
@@ -42,22 +52,42 @@ files() {
     for file in "${expected[@]}"; do
         [ -s "$prefix/$file" ] || fail "$file is missing or empty"
     done
+    [ -s "$examples/brivadoro.conf" ] || fail "the example configuration is missing or empty"
+    for file in "$examples/brivadoro-classe.desktop" $(man_pages); do
+        [ -s "$file" ] || fail "${file#"$prefix/"} is missing or empty"
+        ! zcat -f "$file" | grep -q '@[A-Z_]*@' || fail "${file#"$prefix/"} keeps a template's @NAME@"
+    done
     [ -x "$program" ] || fail "the program is not executable"
     local size
     size=$(od -An -tu1 -j16 -N8 "$prefix/share/icons/hicolor/48x48/apps/$id.png" | tr -s ' ')
     [ "$size" = " 0 0 0 48 0 0 0 48" ] || fail "the PNG icon's width and height are$size"
 }
 
-# The desktop entry has no error nor warning; its one hint, two main categories, is asked for.
-# The metadata validates alone and against the tree, which must hold its launchable entry.
+# The desktop entry and the class's example have no error nor warning; their one hint, two main
+# categories, is asked for. The metadata validates alone and against the tree, which must hold its
+# launchable entry. The manual pages render without a groff warning, as lintian reads them, and the
+# Italian one is Italian. The example configuration changes nothing until a key is uncommented:
+# QSettings takes a line starting with "#" for a key, so only ";" comments.
 validate() {
-    local report
-    report=$(desktop-file-validate "$entry") || fail "desktop-file-validate: $report"
-    if grep -v 'contains more than one main category' <<<"$report" | grep -q .; then
-        fail "desktop-file-validate: $report"
-    fi
+    local report file key
+    for file in "$entry" "$examples/brivadoro-classe.desktop"; do
+        report=$(desktop-file-validate "$file") || fail "desktop-file-validate: $report"
+        if grep -v 'contains more than one main category' <<<"$report" | grep -q .; then
+            fail "desktop-file-validate: $report"
+        fi
+    done
     appstreamcli validate --no-net "$metainfo"
     appstreamcli validate-tree --no-net "$stage"
+    for file in $(man_pages); do
+        report=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$file" 2>&1 >/dev/null)
+        [ -z "$report" ] || fail "man warns on ${file#"$prefix/"}: $report"
+    done
+    zcat -f "$(man_pages | tail -n 1)" | grep -qx '\.SH NOME' || fail "the Italian manual page is not Italian"
+    report=$(grep -vE '^(;.*|\[General\]|)$' "$examples/brivadoro.conf" || true)
+    [ -z "$report" ] || fail "the example configuration sets: $report"
+    for key in RecordFolder FullScreen Sound; do
+        grep -q "^;$key=" "$examples/brivadoro.conf" || fail "the example configuration lacks ;$key="
+    done
 }
 
 # The staged program starts (its name box waits for an answer) and opens its three sounds from the

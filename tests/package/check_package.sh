@@ -25,6 +25,8 @@ for file in usr/games/brivadoro \
     "usr/share/icons/hicolor/48x48/apps/$id.png" \
     "usr/share/metainfo/$id.metainfo.xml" \
     usr/share/man/man6/brivadoro.6.gz \
+    usr/share/man/it/man6/brivadoro.6.gz \
+    usr/share/doc/brivadoro/examples/{brivadoro.conf,brivadoro-classe.desktop} \
     usr/share/doc/brivadoro/copyright \
     usr/share/doc/brivadoro/changelog.Debian.gz; do
     grep -qx "\./$file" <<<"$contents" || fail "the package lacks /$file"
