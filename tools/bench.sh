@@ -40,6 +40,15 @@ for settle in 0 1000; do
         "game=$PWD/build/brivadoro" "muted=$PWD/build/brivadoro,--mute" "minimal=$PWD/build/bench/minimal_window,dialog"
 done
 
+# Start to the name box with a configuration file that names a class's folder and sets both switches,
+# against none: reading and checking the configuration must cost the start nothing to speak of.
+mkdir -p "$scratch/configured/brivadoro" "$scratch/unconfigured" "$scratch/classe"
+printf '[General]\nRecordFolder=%s\nFullScreen=false\nSound=true\n' "$scratch/classe" \
+    >"$scratch/configured/brivadoro/brivadoro.conf"
+DISPLAY=$display XDG_DATA_HOME=$records QT_QPA_PLATFORM=xcb build/bench/map_probe 15 \
+    "configured=/usr/bin/env,XDG_CONFIG_DIRS=$scratch/configured,$PWD/build/brivadoro" \
+    "unconfigured=/usr/bin/env,XDG_CONFIG_DIRS=$scratch/unconfigured,$PWD/build/brivadoro"
+
 # The idle figures are the game's own: with a sound server, SDL's audio thread adds its steady feed of
 # silence, about 0.4 % of a core here, as it did through SDL_mixer.
 env -u PULSE_SERVER dbus-run-session -- /usr/bin/python3 bench/idle_cpu.py --program "$PWD/build/brivadoro" 2>/dev/null || status=1

@@ -157,7 +157,8 @@ void RecordReadingTest::unusablePlaceGivesOneMessageAndEmptyTexts() {
 
 void RecordReadingTest::folderFollowsTheBaseDirectoryRules_data() {
     // "@" stands for a fresh folder, a null text for an unset variable or key; an empty folder is
-    // none. A class's folder named here exists unless its name says "missing".
+    // none. A class's folder named here exists unless its name says "missing"; "unreadable" puts a
+    // folder in the configuration file's place.
     QTest::addColumn<QString>("dataHome");
     QTest::addColumn<QString>("home");
     QTest::addColumn<QString>("recordDir");  // BRIVADORO_RECORD_DIR
@@ -188,6 +189,8 @@ void RecordReadingTest::folderFollowsTheBaseDirectoryRules_data() {
         << u"@/data"_s << u"@"_s << unset << u"@/missing"_s << u"@/missing/"_s << false;
     QTest::newRow("BRIVADORO_RECORD_DIR relative")
         << u"@/data"_s << u"@"_s << u"classe"_s << unset << u"classe/"_s << false;
+    QTest::newRow("a configuration file that cannot be read")
+        << u"@/data"_s << u"@"_s << unset << u"unreadable"_s << u""_s << false;
 }
 
 // Relative paths would move with the working folder, and a missing HOME would put the records in the
@@ -206,9 +209,12 @@ void RecordReadingTest::folderFollowsTheBaseDirectoryRules() {
         if (classFolder.startsWith(u'@') && !classFolder.contains(u"missing"))
             QDir().mkpath(placed(classFolder));
     }
-    if (!configured.isNull()) {
+    const QString configFile = records.home() + u"/etc-xdg/brivadoro/brivadoro.conf"_s;
+    if (configured == u"unreadable") {
+        QDir().mkpath(configFile);
+    } else if (!configured.isNull()) {
         QDir().mkpath(records.home() + u"/etc-xdg/brivadoro"_s);
-        QFile config(records.home() + u"/etc-xdg/brivadoro/brivadoro.conf"_s);
+        QFile config(configFile);
         QVERIFY(config.open(QIODevice::WriteOnly));
         config.write("[General]\nRecordFolder=" + placed(configured).toUtf8() + '\n');
     }
@@ -223,7 +229,9 @@ void RecordReadingTest::folderFollowsTheBaseDirectoryRules() {
     const RecordsAtStartup shown = openRecordFiles(state);
     QCOMPARE(state.windowsDir, placed(folder));
     if (!usable) {
-        const QString told = folder.isEmpty() ? u"(cartella sconosciuta)"_s : placed(folder);
+        const QString told = configured == u"unreadable" ? configFile
+                             : folder.isEmpty()          ? u"(cartella sconosciuta)"_s
+                                                         : placed(folder);
         QVERIFY2(shown.error.contains(told), qPrintable(shown.error));
         QCOMPARE(QDir(records.home()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
         QVERIFY(!QFileInfo::exists(folder) || folder.isEmpty());

@@ -165,8 +165,11 @@ void CommandLineTest::gameChoicesTakeTheCommandLineThenTheFirstFileThatSetsThem_
     QTest::addColumn<QString>("second"); // the next folder's
     QTest::addColumn<bool>("fullScreen");
     QTest::addColumn<bool>("sound");
-    QTest::addColumn<QString>("mistake"); // the setting told as a mistake, if any
+    QTest::addColumn<QString>("mistake"); // the mistake told of the first file, if any
     const QString none = QString();
+    const auto notASwitch = [](QStringView setting) {
+        return u"%1 non è un valore valido (true, false, 1 o 0); lo ignoro."_s.arg(setting);
+    };
     QTest::newRow("neither") << QStringList() << none << none << false << true << none;
     QTest::newRow("-f -m") << QStringList{u"-f"_s, u"-m"_s} << none << none << true << false << none;
     QTest::newRow("under [General]") << QStringList() << u"[General]\nFullScreen=true\nSound=false\n"_s
@@ -176,12 +179,26 @@ void CommandLineTest::gameChoicesTakeTheCommandLineThenTheFirstFileThatSetsThem_
     QTest::newRow("--mute over Sound=true")
         << QStringList{u"--mute"_s} << u"Sound=true\n"_s << none << false << false << none;
     QTest::newRow("off is no false, as Qt would read it")
-        << QStringList() << u"Sound=off\n"_s << none << false << true << u"Sound=off"_s;
+        << QStringList() << u"Sound=off\n"_s << none << false << true << notASwitch(u"Sound=off");
     QTest::newRow("the first file that sets a key, a mistake there")
         << QStringList() << u"FullScreen=2\nSound=false\n"_s << u"FullScreen=true\nSound=true\n"_s << false
-        << false << u"FullScreen=2"_s;
+        << false << notASwitch(u"FullScreen=2");
     QTest::newRow("--fullscreen over a mistake") << QStringList{u"--fullscreen"_s} << u"FullScreen=forse\n"_s
-                                                 << none << true << true << u"FullScreen=forse"_s;
+                                                 << none << true << true << notASwitch(u"FullScreen=forse");
+    QTest::newRow("an unknown key, with the known key nearest to it")
+        << QStringList() << u"RecordFoler=/srv/classe\nSound=0\n"_s << none << false << false
+        << u"chiave sconosciuta RecordFoler, che il gioco ignora: forse RecordFolder?"_s;
+    QTest::newRow("a line commented out with #")
+        << QStringList() << u"# Sound=false\n"_s << none << false << true
+        << u"chiave sconosciuta # Sound, che il gioco ignora: forse Sound?"_s;
+    QTest::newRow("a known key in an unknown group")
+        << QStringList() << u"[brivadoro]\nFullScreen=true\n"_s << none << false << true
+        << u"gruppo sconosciuto [brivadoro], che il gioco ignora: la chiave FullScreen va in cima al file o "
+           u"sotto [General]."_s;
+    QTest::newRow("a file that cannot be read ends the search")
+        << QStringList() << u"<cartella>"_s << u"FullScreen=true\n"_s << false << true
+        << u"il file di configurazione non si può leggere (è una cartella): il gioco non tiene il record "
+           u"finché non si potrà leggere."_s;
 }
 
 void CommandLineTest::gameChoicesTakeTheCommandLineThenTheFirstFileThatSetsThem() {
@@ -195,7 +212,7 @@ void CommandLineTest::gameChoicesTakeTheCommandLineThenTheFirstFileThatSetsThem(
     const QStringList folders{dirs.path() + u"/first"_s, dirs.path() + u"/second"_s};
     for (const auto& [folder, text] : {std::pair{folders[0], first}, std::pair{folders[1], second}}) {
         QFile file(folder + u"/brivadoro/brivadoro.conf"_s);
-        QVERIFY(text.isNull() ||
+        QVERIFY(text.isNull() || (text == u"<cartella>" && QDir().mkpath(file.fileName())) ||
                 (QDir().mkpath(folder + u"/brivadoro"_s) && file.open(QIODevice::WriteOnly) &&
                  file.write(text.toUtf8()) == text.toUtf8().size()));
     }
@@ -204,9 +221,7 @@ void CommandLineTest::gameChoicesTakeTheCommandLineThenTheFirstFileThatSetsThem(
         brivadoro::readCommandLine(QStringList{u"brivadoro"_s} + arguments, brivadoro::QtOptions::Removed));
     QCOMPARE(choices.fullScreen, fullScreen);
     QCOMPARE(choices.sound, sound);
-    const QString told =
-        u"brivadoro: %1/brivadoro/brivadoro.conf: %2 non è un valore valido (true, false, 1 o 0); "
-        u"lo ignoro."_s.arg(folders[0], mistake);
+    const QString told = u"brivadoro: %1/brivadoro/brivadoro.conf: %2"_s.arg(folders[0], mistake);
     QCOMPARE(choices.mistakes, mistake.isNull() ? QStringList() : QStringList{told});
 }
 
