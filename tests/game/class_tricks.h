@@ -28,8 +28,6 @@ enum class Trick {
     UnreadableScore,
     StickyFolder,
     FolderGone,
-    FolderForLock,
-    PipeForLock,
     PrivateLock,
     PreviousVersionLock,
     LeftoverStagedScore,
@@ -73,14 +71,10 @@ inline void playTrick(Trick trick, const RecordFolder& records, const QString& h
         ::chmod(QFile::encodeName(records.path(kScoreFileName)).constData(), 0);
     else if (trick == Trick::StickyFolder)
         ::chmod(QFile::encodeName(records.folder()).constData(), 03775);
-    else if (trick == Trick::FolderForLock || trick == Trick::FolderForStagedScore) {
-        const QString folder = trick == Trick::FolderForLock ? u"record.lock"_s : u"aquadrix.txt.nuovo"_s;
-        leave(folder + u"/mio.txt"_s, "mio\n", 0644);
-        asAnna(records.path(folder));
-        ::chmod(QFile::encodeName(records.path(folder)).constData(), 0755);
-    } else if (trick == Trick::PipeForLock) {
-        ::mkfifo(QFile::encodeName(lock).constData(), 0644);
-        asAnna(lock);
+    else if (trick == Trick::FolderForStagedScore) {
+        leave(u"aquadrix.txt.nuovo/mio.txt"_s, "mio\n", 0644);
+        asAnna(records.path(u"aquadrix.txt.nuovo"));
+        ::chmod(QFile::encodeName(records.path(u"aquadrix.txt.nuovo")).constData(), 0755);
     } else if (trick == Trick::PrivateLock)
         leave(u"record.lock"_s, {}, 0600);
     else if (trick == Trick::PreviousVersionLock)

@@ -262,8 +262,6 @@ void TwoGamesTest::trickOfOnePupilNeverReachesOutside_data() {
     QTest::newRow("a sticky folder") << Trick::StickyFolder << QByteArray("la cartella ha il bit sticky");
     QTest::newRow("the folder removed during the game")
         << Trick::FolderGone << QByteArray("la cartella non esiste più");
-    QTest::newRow("a folder with a file in it for record.lock") << Trick::FolderForLock << stored;
-    QTest::newRow("a named pipe for record.lock") << Trick::PipeForLock << stored;
     QTest::newRow("a record.lock that only Anna may read") << Trick::PrivateLock << stored;
     QTest::newRow("the previous version's record.lock") << Trick::PreviousVersionLock << stored;
     QTest::newRow("a leftover aquadrix.txt.nuovo") << Trick::LeftoverStagedScore << stored;
