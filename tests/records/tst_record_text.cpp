@@ -20,6 +20,8 @@ private slots:
     void scoreValueConvertsTheWholeText();
     void decodingFallsBackToWindows1252OnlyForInvalidUtf8_data();
     void decodingFallsBackToWindows1252OnlyForInvalidUtf8();
+    void visibleTextNeverSteersATerminal_data();
+    void visibleTextNeverSteersATerminal();
 };
 
 void RecordTextTest::recordValueReadsTheNumberAtTheStart_data() {
@@ -103,6 +105,24 @@ void RecordTextTest::decodingFallsBackToWindows1252OnlyForInvalidUtf8() {
     QFETCH(bool, cutShort);
     QFETCH(QString, text);
     QCOMPARE(decodeRecordText(bytes, cutShort), text);
+}
+
+void RecordTextTest::visibleTextNeverSteersATerminal_data() {
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("line end dropped, accents kept") << u"Niccolò\r\n"_s << u"Niccolò"_s;
+    QTest::newRow("an escape sequence") << u"An\x1B[2Jna"_s << u"An\\u{001B}[2Jna"_s;
+    QTest::newRow("a line feed, a tab and a backslash") << u"a\nb\tc\\d\r\n"_s << u"a\\nb\\tc\\\\d"_s;
+    QTest::newRow("a right-to-left override") << u"\u202Eanna"_s << u"\\u{202E}anna"_s;
+    QTest::newRow("an emoji kept whole") << u"\U0001F600"_s << u"\U0001F600"_s;
+}
+
+// What a pupil typed is printed on an administrator's terminal: nothing in it may clear the screen,
+// break the line or turn the text around, and each escape reads back as one character.
+void RecordTextTest::visibleTextNeverSteersATerminal() {
+    QFETCH(QString, stored);
+    QFETCH(QString, shown);
+    QCOMPARE(visibleText(stored), shown);
 }
 
 QTEST_MAIN(RecordTextTest)
