@@ -64,6 +64,17 @@ void CommandLineTest::answersWithoutAWindow_data() {
     QTest::newRow("Qt's option, then an unknown one")
         << QStringList{u"-platform"_s, u"offscreen"_s, u"--colori"_s} << 2 << QString()
         << unknown(u"--colori") << QString() << QString();
+    // Before any reset, which leaves the lock file: showing the record creates nothing.
+    QTest::newRow("--show-record")
+        << QStringList{u"--show-record"_s} << -1
+        << u"Cartella dei record: @/\nScelta da: la variabile d'ambiente BRIVADORO_RECORD_DIR\n"
+           u"Record: punteggio « 12», nome « 12»\n…"_s
+        << QString() << u"@"_s << QString();
+    QTest::newRow("--show-record, a folder that is not there")
+        << QStringList{u"--show-record"_s} << 1
+        << u"Cartella dei record: @/mancante/\nScelta da: la variabile d'ambiente BRIVADORO_RECORD_DIR\n"
+           u"La cartella non si può usare: @/mancante/: la cartella non esiste.\n"_s
+        << QString() << u"@/mancante"_s << QString();
     const QString reset =
         u"Ho azzerato il record nella cartella @/\nIl record tolto era: punteggio « 12», nome « 12».\n"_s;
     QTest::newRow("--reset-record --yes")
@@ -87,16 +98,6 @@ void CommandLineTest::answersWithoutAWindow_data() {
         << QStringList{u"--reset-record"_s, u"--yes"_s} << 1 << QString()
         << u"brivadoro: non ho potuto azzerare il record: @/mancante/: la cartella non esiste.\n"_s
         << u"@/mancante"_s << QString();
-    QTest::newRow("--show-record")
-        << QStringList{u"--show-record"_s} << -1
-        << u"Cartella dei record: @/\nScelta da: la variabile d'ambiente BRIVADORO_RECORD_DIR\n"
-           u"Record: punteggio « 12», nome « 12»\n…"_s
-        << QString() << u"@"_s << QString();
-    QTest::newRow("--show-record, a folder that is not there")
-        << QStringList{u"--show-record"_s} << 1
-        << u"Cartella dei record: @/mancante/\nScelta da: la variabile d'ambiente BRIVADORO_RECORD_DIR\n"
-           u"La cartella non si può usare: @/mancante/: la cartella non esiste.\n"_s
-        << QString() << u"@/mancante"_s << QString();
 }
 
 void CommandLineTest::answersWithoutAWindow() {
@@ -153,6 +154,8 @@ void CommandLineTest::answersWithoutAWindow() {
     const bool reset = output.contains(u"Ho azzerato");
     for (const char* name : {"aquadrix.txt", "quadrix.txt"})
         QCOMPARE(QFileInfo(classFolder + u'/' + QLatin1StringView(name)).size(), reset ? 0 : 5);
+    if (arguments.contains(u"--show-record"_s))
+        QVERIFY(!QFileInfo::exists(classFolder + u"/record.lock"_s));
     QStringList files = QDir(classFolder).entryList(QDir::Files | QDir::Hidden);
     files.removeOne(u"record.lock"_s); // a reset leaves the lock file, as every game does
     QCOMPARE(files.size(), 2);
