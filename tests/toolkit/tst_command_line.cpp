@@ -14,6 +14,44 @@ namespace {
 
 constexpr QStringView kVersion = u"brivadoro 1.0.0\n";
 
+// The rows of the administrator's commands, each run against a class's folder that holds " 12".
+void addRecordCommandRows() {
+    // Before any reset, which leaves the lock file: showing the record creates nothing.
+    QTest::newRow("--show-record")
+        << QStringList{u"--show-record"_s} << -1
+        << u"Cartella dei record: @/\nScelta da: la variabile d'ambiente BRIVADORO_RECORD_DIR\n"
+           u"Record: punteggio « 12», nome « 12»\n…"_s
+        << QString() << u"@"_s << QString();
+    QTest::newRow("--show-record, a folder that is not there")
+        << QStringList{u"--show-record"_s} << 1
+        << u"Cartella dei record: @/mancante/\nScelta da: la variabile d'ambiente BRIVADORO_RECORD_DIR\n"
+           u"La cartella non si può usare: @/mancante/: la cartella non esiste.\n"_s
+        << QString() << u"@/mancante"_s << QString();
+    const QString reset =
+        u"Ho azzerato il record nella cartella @/\nIl record tolto era: punteggio « 12», nome « 12».\n"_s;
+    QTest::newRow("--reset-record --yes")
+        << QStringList{u"--reset-record"_s, u"--yes"_s} << 0 << reset << QString() << u"@"_s << QString();
+    QTest::newRow("--reset-record without a terminal")
+        << QStringList{u"--reset-record"_s} << 2 << QString()
+        << u"brivadoro: --reset-record chiede conferma, ma non c'è un terminale per rispondere: aggiungi "
+           u"--yes "
+           u"per azzerare senza domande\n"_s
+        << u"@"_s << QString();
+    QTest::newRow("--reset-record on a terminal, answered sì")
+        << QStringList{u"--reset-record"_s} << 0
+        << u"Azzero il record della cartella @/ (punteggio « 12», nome « 12»)? [s/N] "_s + reset << QString()
+        << u"@"_s << u"sì\n"_s;
+    QTest::newRow("--reset-record on a terminal, answered with Enter")
+        << QStringList{u"--reset-record"_s} << 1
+        << u"Azzero il record della cartella @/ (punteggio « 12», nome « 12»)? [s/N] "
+           u"Non ho azzerato nulla: il record resta com'era.\n"_s
+        << QString() << u"@"_s << u"\n"_s;
+    QTest::newRow("--reset-record --yes, a folder that is not there")
+        << QStringList{u"--reset-record"_s, u"--yes"_s} << 1 << QString()
+        << u"brivadoro: non ho potuto azzerare il record: @/mancante/: la cartella non esiste.\n"_s
+        << u"@/mancante"_s << QString();
+}
+
 } // namespace
 
 // The real program, run with no display at all: whatever it answers, it answers without one, so
@@ -64,40 +102,7 @@ void CommandLineTest::answersWithoutAWindow_data() {
     QTest::newRow("Qt's option, then an unknown one")
         << QStringList{u"-platform"_s, u"offscreen"_s, u"--colori"_s} << 2 << QString()
         << unknown(u"--colori") << QString() << QString();
-    // Before any reset, which leaves the lock file: showing the record creates nothing.
-    QTest::newRow("--show-record")
-        << QStringList{u"--show-record"_s} << -1
-        << u"Cartella dei record: @/\nScelta da: la variabile d'ambiente BRIVADORO_RECORD_DIR\n"
-           u"Record: punteggio « 12», nome « 12»\n…"_s
-        << QString() << u"@"_s << QString();
-    QTest::newRow("--show-record, a folder that is not there")
-        << QStringList{u"--show-record"_s} << 1
-        << u"Cartella dei record: @/mancante/\nScelta da: la variabile d'ambiente BRIVADORO_RECORD_DIR\n"
-           u"La cartella non si può usare: @/mancante/: la cartella non esiste.\n"_s
-        << QString() << u"@/mancante"_s << QString();
-    const QString reset =
-        u"Ho azzerato il record nella cartella @/\nIl record tolto era: punteggio « 12», nome « 12».\n"_s;
-    QTest::newRow("--reset-record --yes")
-        << QStringList{u"--reset-record"_s, u"--yes"_s} << 0 << reset << QString() << u"@"_s << QString();
-    QTest::newRow("--reset-record without a terminal")
-        << QStringList{u"--reset-record"_s} << 2 << QString()
-        << u"brivadoro: --reset-record chiede conferma, ma non c'è un terminale per rispondere: aggiungi "
-           u"--yes "
-           u"per azzerare senza domande\n"_s
-        << u"@"_s << QString();
-    QTest::newRow("--reset-record on a terminal, answered sì")
-        << QStringList{u"--reset-record"_s} << 0
-        << u"Azzero il record della cartella @/ (punteggio « 12», nome « 12»)? [s/N] "_s + reset << QString()
-        << u"@"_s << u"sì\n"_s;
-    QTest::newRow("--reset-record on a terminal, answered with Enter")
-        << QStringList{u"--reset-record"_s} << 1
-        << u"Azzero il record della cartella @/ (punteggio « 12», nome « 12»)? [s/N] "
-           u"Non ho azzerato nulla: il record resta com'era.\n"_s
-        << QString() << u"@"_s << u"\n"_s;
-    QTest::newRow("--reset-record --yes, a folder that is not there")
-        << QStringList{u"--reset-record"_s, u"--yes"_s} << 1 << QString()
-        << u"brivadoro: non ho potuto azzerare il record: @/mancante/: la cartella non esiste.\n"_s
-        << u"@/mancante"_s << QString();
+    addRecordCommandRows();
 }
 
 void CommandLineTest::answersWithoutAWindow() {
