@@ -112,6 +112,9 @@ void CommandLineTest::answersWithoutAWindow() {
     QFETCH(QString, error);
     QFETCH(QString, recordDir);
     QFETCH(QString, typed);
+    // A root made with chroot may have no /dev/pts, where no terminal can be made.
+    if (!typed.isNull() && QProcess::execute(u"script"_s, {u"-qec"_s, u"true"_s, u"/dev/null"_s}) != 0)
+        QSKIP("No terminal can be made here");
     const QString classFolder = runtimeFolder_.path() + u"/classe"_s;
     QDir().mkpath(classFolder);
     for (const char* name : {"aquadrix.txt", "quadrix.txt"}) {
