@@ -35,7 +35,7 @@ constexpr QStringView kShowDescription =
 constexpr QStringView kNoTerminal =
     u"%1: --reset-record chiede conferma, ma non c'è un terminale per rispondere: aggiungi --yes per "
     u"azzerare senza domande\n";
-constexpr std::array<QStringView, 5> kYesAnswers{u"s", u"si", u"sì", u"y", u"yes"};
+constexpr std::array<QStringView, 3> kYesAnswers{u"s", u"sì", u"si"};
 constexpr QStringView kFullScreenDescription = u"apre il gioco a schermo intero (come FullScreen=true)";
 constexpr QStringView kMuteDescription = u"gioca senza suoni, senza caricarne la libreria (come Sound=false)";
 constexpr QStringView kUnknownOption = u"%1: opzione sconosciuta: %2 (%1 --help elenca le opzioni)";

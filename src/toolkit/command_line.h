@@ -57,7 +57,7 @@ CommandLineAnswer readCommandLine(const QStringList& arguments, QtOptions qtOpti
 CommandLineAnswer answerCommandLine(const QStringList& arguments, QtOptions qtOptions,
                                     const RecordCommands& records);
 
-// Prints the question and reads the answer from standard input: s, sì, si, y or yes say yes;
+// Prints the question and reads the answer from standard input: s, sì or si says yes;
 // anything else, or nothing, no.
 bool askOnTerminal(const QString& question);
 
