@@ -14,6 +14,23 @@ namespace {
 
 constexpr QStringView kVersion = u"brivadoro 1.0.0\n";
 
+// The program's environment: no display, no configuration file, an empty home for its data, and
+// recordDir, unless null, as BRIVADORO_RECORD_DIR.
+QProcessEnvironment programEnvironment(const QString& runtime, const QString& recordDir) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "BRIVADORO_RECORD_DIR"})
+        environment.remove(QString::fromLatin1(name));
+    environment.insert(u"XDG_RUNTIME_DIR"_s, runtime);
+    // Qt 6.8 warns on standard error when it starts in a locale that is not UTF-8, as a bare CI
+    // machine's is; the players' desktops are UTF-8.
+    environment.insert(u"LC_ALL"_s, u"C.UTF-8"_s);
+    environment.insert(u"XDG_CONFIG_DIRS"_s, runtime);
+    environment.insert(u"XDG_DATA_HOME"_s, runtime + u"/data"_s);
+    if (!recordDir.isNull())
+        environment.insert(u"BRIVADORO_RECORD_DIR"_s, recordDir);
+    return environment;
+}
+
 // The rows of the administrator's commands, each run against a class's folder that holds " 12".
 void addRecordCommandRows() {
     // Before any reset, which leaves the lock file: showing the record creates nothing.
@@ -123,19 +140,8 @@ void CommandLineTest::answersWithoutAWindow() {
     }
     const auto placed = [&](QString text) { return text.replace(u'@', classFolder); };
     QProcess program;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        environment.remove(QString::fromLatin1(name));
-    environment.insert(u"XDG_RUNTIME_DIR"_s, runtimeFolder_.path());
-    // Qt 6.8 warns on standard error when it starts in a locale that is not UTF-8, as a bare CI
-    // machine's is; the players' desktops are UTF-8.
-    environment.insert(u"LC_ALL"_s, u"C.UTF-8"_s);
-    environment.insert(u"XDG_CONFIG_DIRS"_s, runtimeFolder_.path());
-    environment.insert(u"XDG_DATA_HOME"_s, runtimeFolder_.path() + u"/data"_s);
-    environment.remove(u"BRIVADORO_RECORD_DIR"_s);
-    if (!recordDir.isNull())
-        environment.insert(u"BRIVADORO_RECORD_DIR"_s, placed(recordDir));
-    program.setProcessEnvironment(environment);
+    program.setProcessEnvironment(
+        programEnvironment(runtimeFolder_.path(), recordDir.isNull() ? QString() : placed(recordDir)));
     const QString brivadoro = qEnvironmentVariable("BRIVADORO_PROGRAM");
     if (typed.isNull()) {
         program.start(brivadoro, arguments);
