@@ -62,11 +62,14 @@ QString accountName() {
     return entry != nullptr ? QString::fromLocal8Bit(entry->pw_name) : QString::number(::geteuid());
 }
 
-// Why those who play in the folder could not replace the record, or nothing when they can. For root,
-// who may replace anything, those are the folder's group in a class's folder; for anyone else, this
-// account.
-QString whyNotReplaceable(const RecordFolderChoice& choice, const FileStatus& folder) {
-    const bool forGroup = ::geteuid() == 0 && choice.source != FolderSource::PerUser;
+// Whether the report speaks of the folder's group: for root, who may replace anything, those who play
+// in a class's folder are its group; for anyone else, and in the player's own folder, this account.
+bool speaksForGroup(const RecordFolderChoice& choice) {
+    return ::geteuid() == 0 && choice.source != FolderSource::PerUser;
+}
+
+// Why those who play in the folder could not replace the record, or nothing when they can.
+QString whyNotReplaceable(const RecordFolderChoice& choice, const FileStatus& folder, bool forGroup) {
     if (forGroup && (folder.st_mode & (S_IWGRP | S_IXGRP)) != (S_IWGRP | S_IXGRP))
         return kReasonGroupCannotWrite.toString();
     if (!forGroup && ::access(QFile::encodeName(choice.folder).constData(), W_OK | X_OK) != 0)
@@ -104,9 +107,9 @@ bool reportRecord(const RecordFolderChoice& choice, QString& report) {
         report += kUnreadable.arg(error.path(), error.reason());
         inOrder = false;
     }
-    const bool forGroup = ::geteuid() == 0 && choice.source != FolderSource::PerUser;
+    const bool forGroup = speaksForGroup(choice);
     const QString who = forGroup ? groupName(folder.st_gid) : accountName();
-    const QString why = whyNotReplaceable(choice, folder);
+    const QString why = whyNotReplaceable(choice, folder, forGroup);
     if (why.isEmpty())
         report += (forGroup ? kGroupMay : kAccountMay).arg(who);
     else

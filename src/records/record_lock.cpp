@@ -75,10 +75,14 @@ Attempt requestLock(int handle, short type, const QString& path) {
     throw RecordFileError(path, kReasonNoLocks.arg(systemReason(errno)));
 }
 
+bool sameFile(const FileStatus& one, const FileStatus& other) {
+    return one.st_dev == other.st_dev && one.st_ino == other.st_ino;
+}
+
 // Whether the name still names the file seen, and not something put in its place.
 bool namesFile(const QByteArray& name, const FileStatus& seen) {
     FileStatus now{};
-    return ::lstat(name.constData(), &now) == 0 && now.st_dev == seen.st_dev && now.st_ino == seen.st_ino;
+    return ::lstat(name.constData(), &now) == 0 && sameFile(now, seen);
 }
 
 // Why the lock file could not be created.
@@ -109,8 +113,7 @@ Attempt replaceUnlockable(const QString& folder, const QString& path) {
     const Handle reader(::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (S_ISREG(seen.st_mode) && reader.get() >= 0) {
         FileStatus opened{};
-        if (::fstat(reader.get(), &opened) != 0 || opened.st_ino != seen.st_ino ||
-            opened.st_dev != seen.st_dev)
+        if (::fstat(reader.get(), &opened) != 0 || !sameFile(opened, seen))
             return Attempt::Again;
         if (const Attempt read = requestLock(reader.get(), F_RDLCK, path); read != Attempt::Locked)
             return read;
@@ -154,8 +157,7 @@ RecordLock::RecordLock(const QString& folder)
             // Locked, but perhaps a file that another game has just replaced: then lock the new one.
             if (attempt == Attempt::Locked && namesFile(name, info)) {
                 handle_ = handle.release();
-                device_ = info.st_dev;
-                inode_ = info.st_ino;
+                locked_ = info;
                 return;
             }
         }
@@ -171,9 +173,7 @@ RecordLock::~RecordLock() {
 }
 
 bool RecordLock::isHeld() const {
-    FileStatus info{};
-    return ::lstat(QFile::encodeName(path_).constData(), &info) == 0 && info.st_dev == device_ &&
-           info.st_ino == inode_;
+    return namesFile(QFile::encodeName(path_), locked_);
 }
 
 void RecordLock::confirmHeld() const {

@@ -2,9 +2,9 @@
 
 #include <chrono>
 
-#include <sys/types.h>
-
 #include <QString>
+
+#include "new_file.h"
 
 namespace brivadoro {
 
@@ -44,8 +44,7 @@ private:
     QString folder_;
     QString path_;
     int handle_ = -1;
-    dev_t device_ = 0;
-    ino_t inode_ = 0;
+    FileStatus locked_{}; // the file this game locked
 };
 
 } // namespace brivadoro
