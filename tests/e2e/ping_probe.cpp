@@ -2,27 +2,35 @@
 // sends the program's largest window one _NET_WM_PING after another, which Qt answers from its event
 // thread, and times each answer. Usage: ping_probe PID; it runs until SIGTERM or SIGINT, then prints a
 // line for each answer slower than 50 ms and a summary line, "pings <count> slowest <ms> ms":
-//   slow <sent at> <ms> <ran ms> <queued ms> <idle share> <first look>
+//   slow <sent at> <ms> <ran ms> <queued ms> <waiting share> <first look>
 // <sent at> is on CLOCK_MONOTONIC, in seconds. While the answer was awaited, the event thread ran for
 // <ran ms> and stood ready to run but waiting for a processor for <queued ms>. From 10 ms late on, the
-// probe looks where the thread is every 2 ms: <idle share> is the share of looks that found it idle
-// in its event loop, sleeping in poll with the ping not yet come to it, and <first look> the first
-// one, as "S:do_poll" (state, kernel wait point) or "R:0" (running). Neither the queued time nor the
-// idle time is the program's own doing: a loaded machine, the X server or Qt's event reader thread
-// held the ping up.
+// probe looks where the thread is every 2 ms: <waiting share> is the share of looks that found it
+// waiting on another process, and <first look> the first one, as "S:do_poll" (state, kernel wait
+// point), "R:0" (running) or "S:futex_do_wait+xcb", or "-" when the probe, held up itself, never
+// looked. A thread waits on another process when it sleeps in poll in its event loop, the ping not
+// yet come to it, or sleeps in libxcb until the X server answers a request. Neither the queued time
+// nor the waiting time is the program's own doing: a loaded machine, the X server or Qt's event
+// reader thread held the ping up. Telling libxcb's waits needs leave to read the program's memory
+// (root, or Yama's ptrace_scope 0); without it they count as the program's own.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 #include <poll.h>
+#include <sys/syscall.h>
+#include <sys/uio.h>
 
 #include <csignal>
 #include <ctime>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -80,11 +88,67 @@ bool idleInItsLoop(const std::string& whereabouts) {
     return whereabouts.starts_with("S:") && whereabouts.find("poll") != std::string::npos;
 }
 
+// The name of the file whose code holds the address, or "" for none.
+std::string codeFileAt(const std::string& maps, unsigned long address) {
+    std::istringstream lines(maps);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream fields(line);
+        std::string range;
+        std::string permissions;
+        unsigned long begin = 0;
+        unsigned long end = 0;
+        if (!(fields >> range >> permissions) || permissions.size() < 3 || permissions[2] != 'x' ||
+            std::sscanf(range.c_str(), "%lx-%lx", &begin, &end) != 2 || address < begin || address >= end)
+            continue;
+        const std::size_t slash = line.rfind('/');
+        return slash == std::string::npos ? "?" : line.substr(slash + 1);
+    }
+    return "";
+}
+
+// Whether the thread sleeps in a futex inside libxcb: waiting for the X server's answer to a request,
+// which Qt's event reader thread reads for it. Its stack is looked through from the stack pointer up
+// for the first return address outside the C library.
+bool waitsForXServer(long pid) {
+    const std::string process = "/proc/" + std::to_string(pid);
+    std::ifstream call(process + "/task/" + std::to_string(pid) + "/syscall");
+    long number = -1;
+    std::string argument;
+    unsigned long stackPointer = 0;
+    if (!(call >> number) || number != SYS_futex)
+        return false;
+    for (int i = 0; i < 6; ++i)
+        call >> argument;
+    if (!(call >> std::hex >> stackPointer))
+        return false;
+    // Read in pieces, so that the end of the stack's mapping only shortens what is read.
+    constexpr std::size_t kPieces = 16;
+    std::array<unsigned long, 2048> words{};
+    const std::size_t pieceBytes = sizeof words / kPieces;
+    iovec local{words.data(), sizeof words};
+    std::array<iovec, kPieces> remote{};
+    for (std::size_t i = 0; i < kPieces; ++i)
+        remote.at(i) = {
+            reinterpret_cast<void*>(stackPointer + i * pieceBytes), // NOLINT(performance-no-int-to-ptr)
+            pieceBytes};
+    const ssize_t read = process_vm_readv(pid_t(pid), &local, 1, remote.data(), kPieces, 0);
+    if (read <= 0)
+        return false;
+    std::ifstream mapsFile(process + "/maps");
+    const std::string maps{std::istreambuf_iterator<char>(mapsFile), std::istreambuf_iterator<char>()};
+    for (std::size_t i = 0; i < std::size_t(read) / sizeof(unsigned long); ++i) {
+        const std::string file = codeFileAt(maps, words[i]);
+        if (!file.empty() && !file.starts_with("libc.so") && !file.starts_with("ld-linux"))
+            return file.starts_with("libxcb.so");
+    }
+    return false;
+}
+
 // What the probe saw of the event thread while an answer was late.
 struct LateAnswer {
-    int looks = 0;     // how often it looked
-    int idleLooks = 0; // how often the thread was idle in its event loop
-    std::string first; // where the thread was at the first look
+    int looks = 0;           // how often it looked
+    int waitingLooks = 0;    // how often the thread was waiting on another process
+    std::string first = "-"; // where the thread was at the first look
 };
 
 std::optional<long> cardinal(Display* display, Window window, Atom property) {
@@ -149,10 +213,13 @@ bool awaitAnswer(Display* display, Atom protocols, Atom ping, long serial, const
     const double deadline = start + kGiveUpMs / 1000.0;
     while (now() < deadline && !stopAsked(stopping)) {
         if ((now() - start) * 1000 > kLateMs) {
-            const std::string where = threadWhereabouts(pid);
+            std::string where = threadWhereabouts(pid);
+            const bool forXServer = where.find("futex") != std::string::npos && waitsForXServer(pid);
+            if (forXServer)
+                where += "+xcb";
             if (late.looks++ == 0)
                 late.first = where;
-            late.idleLooks += idleInItsLoop(where) ? 1 : 0;
+            late.waitingLooks += idleInItsLoop(where) || forXServer ? 1 : 0;
         }
         while (XPending(display) != 0) {
             XEvent event;
@@ -186,7 +253,7 @@ struct SlowAnswer {
     double ms;
     double ranMs;
     double queuedMs;
-    double idleShare;
+    double waitingShare;
     std::string firstLook;
 };
 
@@ -236,7 +303,7 @@ int main(int argc, char* argv[]) {
             const ThreadTimes after = threadTimes(pid);
             slow.push_back({sent, ms, double(after.ran - before.ran) / 1e6,
                             double(after.queued - before.queued) / 1e6,
-                            late.looks > 0 ? double(late.idleLooks) / late.looks : 0.0, late.first});
+                            late.looks > 0 ? double(late.waitingLooks) / late.looks : 0.0, late.first});
         }
         const timespec pause{0, kPauseMs * 1'000'000L};
         if (sigtimedwait(&stopping, nullptr, &pause) > 0)
@@ -244,7 +311,7 @@ int main(int argc, char* argv[]) {
     }
     for (const SlowAnswer& answer : slow)
         std::printf("slow %.3f %.1f %.1f %.1f %.2f %s\n", answer.sent, answer.ms, answer.ranMs,
-                    answer.queuedMs, answer.idleShare, answer.firstLook.c_str());
+                    answer.queuedMs, answer.waitingShare, answer.firstLook.c_str());
     std::printf("pings %ld slowest %.1f ms\n", serial, slowest);
     XCloseDisplay(display);
     return 0;

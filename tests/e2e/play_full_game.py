@@ -6,8 +6,9 @@ Enter, until the clock ends the game by itself. The game must end 301 s +/- 1.5 
 started, show the goodbye once, exit with status 0 and leave both record files byte for byte as they
 were. While it runs, ping_probe times how long the game's event thread takes to answer, again and
 again: outside the modal boxes, no answer may be held up by the game itself for over 50 ms. Time in
-which the thread sat idle in its event loop, the ping not yet come to it, or stood ready to run
-waiting for a processor is the machine's, not the game's."""
+which the thread sat idle in its event loop, the ping not yet come to it, waited in libxcb for the X
+server to answer a request, or stood ready to run waiting for a processor is the machine's, not the
+game's."""
 
 import argparse
 import os
@@ -104,16 +105,19 @@ class Robot:
 
 def read_probe(probe):
     """The slow answers as (sent, ms, the game's own ms, ran ms, first look) and the probe's summary line.
-    The game's own part of a late answer is the time its event thread was neither idle in its event
-    loop nor waiting for a processor."""
+    The game's own part of a late answer is the time its event thread was neither waiting on another
+    process (idle in its event loop, or in libxcb for the X server) nor waiting for a processor; when
+    the probe, stalled itself, never looked, it is the time the thread ran."""
     probe.terminate()
     output, _ = probe.communicate(timeout=20)
     slow = []
     summary = ""
     for line in output.splitlines():
         if line.startswith("slow "):
-            _, sent, ms, ran, queued, idle, where = line.split()
-            own = max(0.0, float(ms) * (1 - float(idle)) - float(queued))
+            _, sent, ms, ran, queued, waiting, where = line.split()
+            own = max(0.0, float(ms) * (1 - float(waiting)) - float(queued))
+            if where == "-":  # the probe itself stood still and never looked: only the running time is sure
+                own = float(ran)
             slow.append((float(sent), float(ms), own, float(ran), where))
         elif line.startswith("pings "):
             summary = line
