@@ -2,17 +2,18 @@
 // sends the program's largest window one _NET_WM_PING after another, which Qt answers from its event
 // thread, and times each answer. Usage: ping_probe PID; it runs until SIGTERM or SIGINT, then prints a
 // line for each answer slower than 50 ms and a summary line, "pings <count> slowest <ms> ms":
-//   slow <sent at> <ms> <ran ms> <queued ms> <waiting share> <first look>
+//   slow <sent at> <ms> <ran ms> <queued ms> <blocked share> <first look>
 // <sent at> is on CLOCK_MONOTONIC, in seconds. While the answer was awaited, the event thread ran for
 // <ran ms> and stood ready to run but waiting for a processor for <queued ms>. From 10 ms late on, the
-// probe looks where the thread is every 2 ms: <waiting share> is the share of looks that found it
-// waiting on another process, and <first look> the first one, as "S:do_poll" (state, kernel wait
-// point), "R:0" (running) or "S:futex_do_wait+xcb", or "-" when the probe, held up itself, never
-// looked. A thread waits on another process when it sleeps in poll in its event loop, the ping not
-// yet come to it, or sleeps in libxcb until the X server answers a request. Neither the queued time
-// nor the waiting time is the program's own doing: a loaded machine, the X server or Qt's event
-// reader thread held the ping up. Telling libxcb's waits needs leave to read the program's memory
-// (root, or Yama's ptrace_scope 0); without it they count as the program's own.
+// probe looks where the thread is every 2 ms: <blocked share> is the share of looks that found it
+// asleep on the program's own account, and <first look> the first one, as "S:do_poll" (state,
+// kernel wait point), "R:0" (running or ready to run), "S:futex_do_wait+xcb", or "-" when the
+// probe, held up itself, never looked. The program's own time is then the time it ran plus the time
+// it was blocked. A sleep is not on the program's account when the thread is idle in poll in its
+// event loop, the ping not yet come to it, or waits in libxcb until the X server answers a request.
+// Telling libxcb's waits needs leave to read the program's memory (root, or Yama's ptrace_scope 0);
+// without it they count as the program's own. A virtual machine's processor that its host holds up
+// shows as "R" in neither the running nor the queued time: the machine's, not the program's.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
@@ -147,7 +148,7 @@ bool waitsForXServer(long pid) {
 // What the probe saw of the event thread while an answer was late.
 struct LateAnswer {
     int looks = 0;           // how often it looked
-    int waitingLooks = 0;    // how often the thread was waiting on another process
+    int blockedLooks = 0;    // how often the thread was asleep on the program's own account
     std::string first = "-"; // where the thread was at the first look
 };
 
@@ -219,7 +220,8 @@ bool awaitAnswer(Display* display, Atom protocols, Atom ping, long serial, const
                 where += "+xcb";
             if (late.looks++ == 0)
                 late.first = where;
-            late.waitingLooks += idleInItsLoop(where) || forXServer ? 1 : 0;
+            const bool asleep = where.starts_with("S:") || where.starts_with("D:");
+            late.blockedLooks += asleep && !idleInItsLoop(where) && !forXServer ? 1 : 0;
         }
         while (XPending(display) != 0) {
             XEvent event;
@@ -253,7 +255,7 @@ struct SlowAnswer {
     double ms;
     double ranMs;
     double queuedMs;
-    double waitingShare;
+    double blockedShare;
     std::string firstLook;
 };
 
@@ -303,7 +305,7 @@ int main(int argc, char* argv[]) {
             const ThreadTimes after = threadTimes(pid);
             slow.push_back({sent, ms, double(after.ran - before.ran) / 1e6,
                             double(after.queued - before.queued) / 1e6,
-                            late.looks > 0 ? double(late.waitingLooks) / late.looks : 0.0, late.first});
+                            late.looks > 0 ? double(late.blockedLooks) / late.looks : 0.0, late.first});
         }
         const timespec pause{0, kPauseMs * 1'000'000L};
         if (sigtimedwait(&stopping, nullptr, &pause) > 0)
@@ -311,7 +313,7 @@ int main(int argc, char* argv[]) {
     }
     for (const SlowAnswer& answer : slow)
         std::printf("slow %.3f %.1f %.1f %.1f %.2f %s\n", answer.sent, answer.ms, answer.ranMs,
-                    answer.queuedMs, answer.waitingShare, answer.firstLook.c_str());
+                    answer.queuedMs, answer.blockedShare, answer.firstLook.c_str());
     std::printf("pings %ld slowest %.1f ms\n", serial, slowest);
     XCloseDisplay(display);
     return 0;

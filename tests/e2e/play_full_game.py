@@ -5,9 +5,10 @@ board about twice a second, away from the exit button and the menu bar, answerin
 Enter, until the clock ends the game by itself. The game must end 301 s +/- 1.5 s after the clock
 started, show the goodbye once, exit with status 0 and leave both record files byte for byte as they
 were. While it runs, ping_probe times how long the game's event thread takes to answer, again and
-again: outside the modal boxes, no answer may be held up by the game itself for over 50 ms. Time in
-which the thread sat idle in its event loop, the ping not yet come to it, waited in libxcb for the X
-server to answer a request, or stood ready to run waiting for a processor is the machine's, not the
+again: outside the modal boxes, no answer may be held up by the game itself for over 50 ms: its event
+thread running, or asleep on its own account. Time in which the thread sat idle in its event loop, the
+ping not yet come to it, waited in libxcb for the X server to answer a request, stood ready to run
+waiting for a processor, or was held up with the whole virtual machine, is the machine's, not the
 game's."""
 
 import argparse
@@ -105,19 +106,16 @@ class Robot:
 
 def read_probe(probe):
     """The slow answers as (sent, ms, the game's own ms, ran ms, first look) and the probe's summary line.
-    The game's own part of a late answer is the time its event thread was neither waiting on another
-    process (idle in its event loop, or in libxcb for the X server) nor waiting for a processor; when
-    the probe, stalled itself, never looked, it is the time the thread ran."""
+    The game's own part of a late answer is the time its event thread ran, and the part of the answer's
+    time in which the probe found it asleep on the game's own account."""
     probe.terminate()
     output, _ = probe.communicate(timeout=20)
     slow = []
     summary = ""
     for line in output.splitlines():
         if line.startswith("slow "):
-            _, sent, ms, ran, queued, waiting, where = line.split()
-            own = max(0.0, float(ms) * (1 - float(waiting)) - float(queued))
-            if where == "-":  # the probe itself stood still and never looked: only the running time is sure
-                own = float(ran)
+            _, sent, ms, ran, _queued, blocked, where = line.split()
+            own = float(ran) + float(ms) * float(blocked)
             slow.append((float(sent), float(ms), own, float(ran), where))
         elif line.startswith("pings "):
             summary = line
