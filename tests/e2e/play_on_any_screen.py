@@ -69,6 +69,8 @@ def shoot(session, scale, right, where=lambda extents, inner: True, timeout=120.
                        if (number % 4 == 0) == right and (centre := free_centre(extents, shown, inner))
                        and where(extents, inner)), None)
         if chosen is None:
+            if not shown:  # the launching click came before the board took input: click again
+                session.click_inner(*LAUNCH_POINT)
             time.sleep(0.1)
             continue
         # Reading the board takes a while on a busy machine: the click goes only where a second
@@ -192,8 +194,10 @@ def play(program, screen, scale_factor, full_screen, started_full_screen, screen
             print(f"full screen{' from the start' if started_full_screen else ''}: inner area {w}x{h} at {x},{y}")
             session.screenshot("board-full-screen.png")
             print(f"a hit: {shoot(session, scale, right=True)!r}, a miss: {shoot(session, scale, right=False)!r}")
-            # A stretched picture blurs every edge; one reading may fall on a label or the pointer's
-            # highlight, so the sharpest of three readings counts.
+            # The target under the pointer is drawn lit, and a target that jumps under a still pointer
+            # is lit too: the pointer leaves the board first. A stretched picture blurs every edge; one
+            # reading may fall on a label, so the sharpest of three readings counts.
+            subprocess.run(["xdotool", "mousemove", "--sync", "0", "0"], check=True)
             edge = min(edge_width(session, scale) for _ in range(3))
             print(f"a target's edge goes from the backdrop to its face across {edge} pixels")
             assert edge <= EDGE_MOST, "the target's edge is blurred"
