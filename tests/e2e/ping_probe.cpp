@@ -29,7 +29,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -89,22 +88,30 @@ bool idleInItsLoop(const std::string& whereabouts) {
     return whereabouts.starts_with("S:") && whereabouts.find("poll") != std::string::npos;
 }
 
-// The name of the file whose code holds the address, or "" for none.
-std::string codeFileAt(const std::string& maps, unsigned long address) {
-    std::istringstream lines(maps);
-    for (std::string line; std::getline(lines, line);) {
+// A stretch of the process's code and the name of the file it comes from.
+struct CodeMapping {
+    unsigned long begin = 0;
+    unsigned long end = 0;
+    std::string file;
+};
+
+// The process's executable mappings, read once from /proc/<pid>/maps.
+std::vector<CodeMapping> codeMappings(const std::string& process) {
+    std::vector<CodeMapping> mappings;
+    std::ifstream maps(process + "/maps");
+    for (std::string line; std::getline(maps, line);) {
         std::istringstream fields(line);
         std::string range;
         std::string permissions;
-        unsigned long begin = 0;
-        unsigned long end = 0;
+        CodeMapping mapping;
         if (!(fields >> range >> permissions) || permissions.size() < 3 || permissions[2] != 'x' ||
-            std::sscanf(range.c_str(), "%lx-%lx", &begin, &end) != 2 || address < begin || address >= end)
+            std::sscanf(range.c_str(), "%lx-%lx", &mapping.begin, &mapping.end) != 2)
             continue;
         const std::size_t slash = line.rfind('/');
-        return slash == std::string::npos ? "?" : line.substr(slash + 1);
+        mapping.file = slash == std::string::npos ? "?" : line.substr(slash + 1);
+        mappings.push_back(std::move(mapping));
     }
-    return "";
+    return mappings;
 }
 
 // Whether the thread sleeps in a futex inside libxcb: waiting for the X server's answer to a request,
@@ -135,12 +142,14 @@ bool waitsForXServer(long pid) {
     const ssize_t read = process_vm_readv(pid_t(pid), &local, 1, remote.data(), kPieces, 0);
     if (read <= 0)
         return false;
-    std::ifstream mapsFile(process + "/maps");
-    const std::string maps{std::istreambuf_iterator<char>(mapsFile), std::istreambuf_iterator<char>()};
+    const std::vector<CodeMapping> mappings = codeMappings(process);
     for (std::size_t i = 0; i < std::size_t(read) / sizeof(unsigned long); ++i) {
-        const std::string file = codeFileAt(maps, words[i]);
-        if (!file.empty() && !file.starts_with("libc.so") && !file.starts_with("ld-linux"))
-            return file.starts_with("libxcb.so");
+        const auto code = std::find_if(mappings.begin(), mappings.end(), [&](const CodeMapping& mapping) {
+            return words.at(i) >= mapping.begin && words.at(i) < mapping.end;
+        });
+        if (code != mappings.end() && !code->file.starts_with("libc.so") &&
+            !code->file.starts_with("ld-linux"))
+            return code->file.starts_with("libxcb.so");
     }
     return false;
 }
