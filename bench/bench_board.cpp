@@ -16,7 +16,7 @@ constexpr double kLimitMs = 1.0;
 int main(int argc, char* argv[]) {
     const auto app = bench::startApplication(argc, argv);
     testing::TestWorld world;
-    Game game(world.services());
+    Game game(world.services(), brivadoro::readSettings());
     game.Form_Load();
     game.board().show();
     QApplication::processEvents();

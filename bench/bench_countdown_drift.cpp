@@ -22,7 +22,7 @@ constexpr double kTickMs = 1000;
 int main(int argc, char* argv[]) {
     const auto app = bench::startApplication(argc, argv);
     testing::TestWorld world;
-    Game game(world.services());
+    Game game(world.services(), brivadoro::readSettings());
     game.Form_Load();
     BoardTimer& timer = game.board().Timer1();
 

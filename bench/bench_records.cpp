@@ -3,7 +3,8 @@
 
 #include "bench_application.h"
 #include "game/game.h"
-#include "records/record_files.h"
+#include "records/record_pair.h"
+#include "records/record_paths.h"
 #include "support/doubles.h"
 #include "support/record_folder.h"
 #include "timings.h"
@@ -45,8 +46,7 @@ bench::Timings recordRoundTrips(const testing::RecordFolder& records) {
         QElapsedTimer clock;
         clock.start();
         writeRecordPair(RecordLock(records.folder()), u" %1"_s.arg(run + 1), u"Zoë"_s);
-        BoardState state;
-        const RecordsAtStartup shown = openRecordFiles(state);
+        const RecordsAtStartup shown = testing::openChosenRecordFiles();
         samples.add(msBetween(0, clock.nsecsElapsed()));
         if (!shown.error.isEmpty())
             std::printf("%s\n", qPrintable(shown.error));
@@ -64,7 +64,7 @@ bench::Timings endsOfGame(const testing::RecordFolder& records) {
         clock.start();
         testing::TestWorld world;
         TimedProgram program(clock);
-        Game game({world.dialogs, world.random, world.sound, program});
+        Game game({world.dialogs, world.random, world.sound, program}, brivadoro::readSettings());
         game.Form_Load();
         game.board().lblpunti().setCaption(u" 1\r\n"_s);
         game.board().Punteggio().setCaption(u" 15"_s);
@@ -87,9 +87,8 @@ int main(int argc, char* argv[]) {
     // cppcheck-suppress unreadVariable ; the application must live while main runs
     const auto app = bench::startApplication(argc, argv);
     const testing::RecordFolder records(testing::Sharing::Class);
-    BoardState startup;
-    openRecordFiles(startup);
-    std::printf("records folder: %s\n", qPrintable(startup.windowsDir));
+    testing::openChosenRecordFiles();
+    std::printf("records folder: %s\n", qPrintable(GetSystemDir(readSettings())));
     bool within = recordRoundTrips(records).report("record written and read back",
                                                    bench::Timings::Figure::Worst, kLimitMs);
     bench::Timings ends = endsOfGame(records);

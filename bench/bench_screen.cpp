@@ -51,7 +51,7 @@ template <typename Handler> bool timeAtFullScreen(const char* name, Game& game, 
 // "Nuovo gioco" answered Sì, from the greeting's close to the new board shown and painted whole.
 bool timeNewGames(const char* name, WindowStart start) {
     testing::TestWorld world;
-    Game game(world.services());
+    Game game(world.services(), brivadoro::readSettings());
     game.start(start);
     bench::Timings newGame;
     for (int run = 0; run < kNewGames; ++run) {
@@ -84,7 +84,7 @@ int main(int argc, char* argv[]) {
     // cppcheck-suppress unreadVariable ; the application must live while main runs
     const auto app = bench::startApplication(argc, argv);
     testing::TestWorld world;
-    Game game(world.services());
+    Game game(world.services(), brivadoro::readSettings());
     game.cmdNext_Click();
     Tavola& board = game.board();
     board.show();

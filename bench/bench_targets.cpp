@@ -30,7 +30,7 @@ int main(int argc, char* argv[]) {
     // cppcheck-suppress unreadVariable ; the application must live while main runs
     const auto app = bench::startApplication(argc, argv);
     testing::TestWorld world;
-    Game game(world.services());
+    Game game(world.services(), brivadoro::readSettings());
     game.cmdNext_Click();
     game.board().show();
     QApplication::processEvents();

@@ -29,14 +29,19 @@ int main(int argc, char* argv[]) {
         brivadoro::answerCommandLine(QApplication::arguments(), brivadoro::QtOptions::Removed, records);
     if (answer.exitStatus)
         return *answer.exitStatus;
-    const brivadoro::GameChoices choices = brivadoro::chooseGame(answer, brivadoro::recordFolderMistake());
+    // The settings are read once, here; the mistakes found in them are told on standard error.
+    brivadoro::Settings settings = brivadoro::readSettings(answer);
+    brivadoro::printErrorLines(settings.config.mistakes);
+    if (const QString mistake = brivadoro::recordFolderMistake(brivadoro::chooseRecordFolder(settings));
+        !mistake.isEmpty())
+        brivadoro::printErrorLines({mistake});
     brivadoro::configureApplication(app);
 
     brivadoro::QtDialogs dialogs;
     brivadoro::MixingRandom random;
     // A silent game never makes the SDL player, so the sound library is never loaded.
     std::unique_ptr<brivadoro::SoundPlayer> sound = std::make_unique<brivadoro::SilentPlayer>();
-    if (choices.sound) {
+    if (settings.sound) {
         auto player = std::make_unique<brivadoro::SdlPlayer>();
         // At the first turn of the name box's event loop, once the box is on screen: the sound
         // system then does not compete with the program's start for the processor and the disk.
@@ -44,7 +49,8 @@ int main(int argc, char* argv[]) {
         sound = std::move(player);
     }
     brivadoro::ProcessControl program;
-    brivadoro::Game game({dialogs, random, *sound, program});
-    game.start(choices.fullScreen ? brivadoro::WindowStart::FullScreen : brivadoro::WindowStart::Fitted);
+    const bool fullScreen = settings.fullScreen;
+    brivadoro::Game game({dialogs, random, *sound, program}, std::move(settings));
+    game.start(fullScreen ? brivadoro::WindowStart::FullScreen : brivadoro::WindowStart::Fitted);
     return QApplication::exec();
 }

@@ -1,7 +1,8 @@
 #include <QLocale>
 
 #include "game.h"
-#include "records/record_files.h"
+#include "records/record_pair.h"
+#include "records/record_paths.h"
 #include "records/record_text.h"
 #include "toolkit/dialogs.h"
 #include "toolkit/program_control.h"

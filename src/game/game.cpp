@@ -1,14 +1,16 @@
 #include "game.h"
 
 #include <cassert>
+#include <utility>
 
 #include "board/new_question.h"
 #include "toolkit/random_source.h"
 
 namespace brivadoro {
 
-Game::Game(const Services& services, QObject* parent)
-    : QObject(parent), services_(services), boundary_(services.dialogs, services.program) {}
+Game::Game(const Services& services, Settings settings, QObject* parent)
+    : QObject(parent), services_(services), settings_(std::move(settings)),
+      boundary_(services.dialogs, services.program) {}
 
 Game::~Game() = default;
 

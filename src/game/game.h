@@ -6,6 +6,7 @@
 
 #include "board/board_state.h"
 #include "board/tavola.h"
+#include "toolkit/command_line.h"
 #include "toolkit/error_boundary.h"
 #include "toolkit/services.h"
 
@@ -18,7 +19,8 @@ namespace brivadoro {
 class Game final : public QObject {
     Q_OBJECT
 public:
-    explicit Game(const Services& services, QObject* parent = nullptr);
+    // Plays with the settings read at the program's start; every new game keeps them.
+    Game(const Services& services, Settings settings, QObject* parent = nullptr);
     ~Game() override;
 
     // Runs Form_Initialize, which loads the board, then shows the board as asked and activates it.
@@ -79,6 +81,7 @@ private:
     }
 
     Services services_;
+    Settings settings_;
     ErrorBoundary boundary_;
     BoardState state_;
     std::unique_ptr<Tavola> board_;

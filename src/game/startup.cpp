@@ -1,7 +1,7 @@
 #include "clock/clock_display.h"
 #include "clock/game_length.h"
 #include "game.h"
-#include "records/record_files.h"
+#include "records/record_pair.h"
 #include "targets/target_table.h"
 #include "toolkit/dialogs.h"
 #include "toolkit/number_text.h"
@@ -32,7 +32,10 @@ void Game::Form_Load() {
 
     board_->lblnome1().setCaption(name);
     // The record's message opens before the clock starts, so no time runs while the board is unseen.
-    const RecordsAtStartup records = openRecordFiles(state_);
+    const RecordFolderChoice folder = chooseRecordFolder(settings_);
+    state_.windowsDir = folder.folder;
+    const RecordsAtStartup records = openRecordFiles(folder);
+    state_.recordReadAtStartup = records.read;
     if (!records.error.isEmpty())
         services_.dialogs.messageBox(records.error, MessageStyle::IconExclamation);
     resetClock();

@@ -47,21 +47,16 @@ NewFile::NewFile(const QString& path, FileUse use)
     : handle_(::open(QFile::encodeName(path).constData(),
                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                      use == FileUse::Lock ? kLockFileMode : kRecordFileMode)) {
-    if (handle_ >= 0) {
+    if (handle_.isOpen()) {
         const int error = errno;
-        setAccess(handle_, path, use);
+        setAccess(handle_.get(), path, use);
         errno = error;
     }
 }
 
-NewFile::~NewFile() {
-    if (handle_ >= 0)
-        ::close(handle_);
-}
-
 bool NewFile::write(QByteArrayView bytes) const {
     for (qsizetype done = 0; done < bytes.size();) {
-        const ssize_t written = ::write(handle_, bytes.data() + done, size_t(bytes.size() - done));
+        const ssize_t written = ::write(handle_.get(), bytes.data() + done, size_t(bytes.size() - done));
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0) {
@@ -74,18 +69,18 @@ bool NewFile::write(QByteArrayView bytes) const {
     return true;
 }
 
-void clearName(const QString& path) {
+bool clearName(const QString& path) {
     const QByteArray name = QFile::encodeName(path);
-    if (::unlink(name.constData()) == 0 || errno != EISDIR || ::rmdir(name.constData()) == 0)
-        return;
+    if (::unlink(name.constData()) == 0 || errno == ENOENT)
+        return true;
+    if (errno != EISDIR)
+        return false;
+    if (::rmdir(name.constData()) == 0 || errno == ENOENT)
+        return true;
     const QFileInfo place(path);
     const QString aside = place.path() % u'/' % kSetAsidePrefix % place.fileName() % u'.' %
                           QString::number(QRandomGenerator::global()->generate());
-    (void)::rename(name.constData(), QFile::encodeName(aside).constData());
-}
-
-QString systemReason(int error) {
-    return qt_error_string(error);
+    return ::rename(name.constData(), QFile::encodeName(aside).constData()) == 0;
 }
 
 } // namespace brivadoro

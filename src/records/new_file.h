@@ -1,15 +1,11 @@
 #pragma once
 
-#include <sys/stat.h>
-
 #include <QByteArrayView>
 #include <QString>
 
-namespace brivadoro {
+#include "file_handle.h"
 
-// What stat and fstat tell of a file, named without the elaborated "struct" that the formatter's
-// versions lay out differently.
-using FileStatus = struct ::stat;
+namespace brivadoro {
 
 // What a new file of the records folder is for: a record file, which the next player reads, or the
 // lock file, which every player of the folder must open for writing to lock it.
@@ -27,27 +23,20 @@ public:
     // Creates the file; on failure isOpen() is false and errno tells why (EEXIST when anything stands
     // under the name).
     explicit NewFile(const QString& path, FileUse use = FileUse::Record);
-    ~NewFile();
-    NewFile(const NewFile&) = delete;
-    NewFile& operator=(const NewFile&) = delete;
-    NewFile(NewFile&&) = delete;
-    NewFile& operator=(NewFile&&) = delete;
 
-    [[nodiscard]] bool isOpen() const { return handle_ >= 0; }
-    [[nodiscard]] int handle() const { return handle_; }
+    [[nodiscard]] bool isOpen() const { return handle_.isOpen(); }
+    [[nodiscard]] int handle() const { return handle_.get(); }
     // Writes all of bytes; false with errno set when the disk takes less.
     [[nodiscard]] bool write(QByteArrayView bytes) const;
 
 private:
-    int handle_ = -1;
+    FileHandle handle_;
 };
 
 // Removes whatever stands under the name, so that a new file can be made there: a file, a link, a
 // pipe, a socket or an empty folder. A folder with contents, which only its owner may empty, is
-// moved aside to a hidden name of its own in the same folder.
-void clearName(const QString& path);
-
-// The system's words for errno.
-QString systemReason(int error);
+// moved aside to a hidden name of its own in the same folder. False, with errno set, when something
+// still stands there (in a sticky folder, another account's folder cannot be moved).
+bool clearName(const QString& path);
 
 } // namespace brivadoro

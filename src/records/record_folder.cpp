@@ -4,8 +4,7 @@
 #include <QFileInfo>
 #include <QStringBuilder>
 
-#include "record_files.h"
-#include "toolkit/system_config.h"
+#include "record_paths.h"
 
 using namespace Qt::StringLiterals;
 
@@ -21,6 +20,10 @@ constexpr QStringView kReasonNotAbsolute = u"il percorso non parte dalla radice 
 constexpr QStringView kReasonNoSuchFolder = u"la cartella non esiste";
 constexpr QStringView kReasonConfigUnreadable = u"il file di configurazione non si può leggere (%1)";
 constexpr QStringView kFolderMistake = u"brivadoro: %1: %2; il gioco non tiene il record.";
+constexpr QStringView kReasonFolderForFile = u"al posto del file c'è una cartella";
+constexpr QStringView kReasonSticky =
+    u"il file è di un altro utente e la cartella ha il bit sticky (chmod +t), che permette a ciascuno "
+    u"di sostituire solo i propri file";
 
 QString withSlash(const QString& folder) {
     return QDir::cleanPath(folder) + u'/';
@@ -55,10 +58,10 @@ QString fileBlocking(const QString& path) {
 
 } // namespace
 
-RecordFolderChoice chooseRecordFolder() {
-    if (const QString folder = qEnvironmentVariable(kRecordDirVariable); !folder.isEmpty())
+RecordFolderChoice chooseRecordFolder(const Settings& settings) {
+    if (const QString& folder = settings.recordDirVariable; !folder.isEmpty())
         return {withSlash(folder), FolderSource::Variable, {}, {}};
-    const ConfigValue configured = configValue(kConfigRecordFolder);
+    const ConfigValue& configured = settings.config.recordFolder;
     // The administrator meant a class's folder: a file that cannot be read names one, unknown.
     if (!configured.unreadable.isEmpty())
         return {{}, FolderSource::Configuration, configured.file, configured.unreadable};
@@ -67,8 +70,8 @@ RecordFolderChoice chooseRecordFolder() {
     return {perUserFolder(), FolderSource::PerUser, {}, {}};
 }
 
-QString GetSystemDir() {
-    return chooseRecordFolder().folder;
+QString GetSystemDir(const Settings& settings) {
+    return chooseRecordFolder(settings).folder;
 }
 
 void checkRecordFolder(const RecordFolderChoice& choice) {
@@ -94,8 +97,7 @@ void prepareRecordFolder(const RecordFolderChoice& choice) {
         throw RecordFileError(choice.folder, kReasonCannotMakeFolder.toString());
 }
 
-QString recordFolderMistake() {
-    const RecordFolderChoice choice = chooseRecordFolder();
+QString recordFolderMistake(const RecordFolderChoice& choice) {
     // An unreadable configuration file is among the configuration's own mistakes.
     if (choice.source == FolderSource::PerUser || !choice.unreadableConfig.isEmpty())
         return {};
@@ -105,6 +107,19 @@ QString recordFolderMistake() {
     } catch (const RecordFileError& error) {
         return kFolderMistake.arg(error.path(), error.reason());
     }
+}
+
+QString whyNotReplaceable(const FileStatus& folder, const QString& path) {
+    const std::optional<FileStatus> file = linkStatus(path);
+    if (!file)
+        return {};
+    if (S_ISDIR(file->st_mode))
+        return kReasonFolderForFile.toString();
+    const uid_t account = ::geteuid();
+    if ((folder.st_mode & S_ISVTX) != 0 && account != 0 && folder.st_uid != account &&
+        file->st_uid != account)
+        return kReasonSticky.toString();
+    return {};
 }
 
 } // namespace brivadoro

@@ -3,12 +3,10 @@
 #include <QString>
 #include <QStringView>
 
-namespace brivadoro {
+#include "file_handle.h"
+#include "toolkit/command_line.h"
 
-// The configuration file's key naming a records folder for everyone on the machine.
-inline constexpr QStringView kConfigRecordFolder = u"RecordFolder";
-// Names a records folder for one run, over the configuration file.
-inline constexpr const char* kRecordDirVariable = "BRIVADORO_RECORD_DIR";
+namespace brivadoro {
 
 // Where the records folder came from: a class's folder, named by the variable or the configuration
 // file and never created by the game, or the player's own, created when missing.
@@ -23,10 +21,10 @@ struct RecordFolderChoice {
 
 // The records folder in use: BRIVADORO_RECORD_DIR, else RecordFolder of the configuration file,
 // else brivadoro/ under $XDG_DATA_HOME or ~/.local/share.
-RecordFolderChoice chooseRecordFolder();
+RecordFolderChoice chooseRecordFolder(const Settings& settings);
 
 // Not a system folder: the records folder in use, as chooseRecordFolder gives it.
-QString GetSystemDir();
+QString GetSystemDir(const Settings& settings);
 
 // Throws RecordFileError naming what keeps the chosen folder from holding the records: a
 // configuration file that cannot be read, no place at all, a file in the path, or a class's folder
@@ -40,6 +38,11 @@ void prepareRecordFolder(const RecordFolderChoice& choice);
 
 // One line for standard error when a class's folder named by the variable or the configuration file
 // cannot hold the records; empty otherwise.
-QString recordFolderMistake();
+QString recordFolderMistake(const RecordFolderChoice& choice);
+
+// Why this account may not put a new file in the place of what stands at path, in the folder whose
+// status is folder: a folder stands there, or the folder is sticky (chmod +t) and the file is another
+// account's, which only its owner, the folder's owner or root may replace. Empty when it may.
+QString whyNotReplaceable(const FileStatus& folder, const QString& path);
 
 } // namespace brivadoro

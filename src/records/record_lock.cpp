@@ -1,20 +1,16 @@
 #include "record_lock.h"
 
 #include <cerrno>
-#include <utility>
 
 #include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <QDeadlineTimer>
-#include <QFile>
 #include <QRandomGenerator>
 #include <QStringBuilder>
 #include <QThread>
 
 #include "new_file.h"
-#include "record_files.h"
+#include "record_paths.h"
 
 using namespace Qt::StringLiterals;
 
@@ -22,7 +18,6 @@ namespace brivadoro {
 
 namespace {
 
-constexpr QStringView kLockFileName = u"record.lock";
 // A lock file that replaces one this account cannot lock is made under a name of its own first.
 constexpr QStringView kReplacementSuffix = u".nuovo.";
 constexpr unsigned long kLockRetryMs = 5;
@@ -30,34 +25,28 @@ constexpr unsigned long kLockRetryMs = 5;
 constexpr QStringView kReasonFolderNotWritable = u"nella cartella non si possono creare file";
 constexpr QStringView kReasonFolderGone = u"la cartella non esiste più";
 constexpr QStringView kReasonInUse = u"un altro gioco sta usando il record e non l'ha liberato in tempo";
+constexpr QStringView kReasonUnsettled =
+    u"il file di blocco è stato cambiato di continuo durante l'attesa, da un altro gioco o da qualcuno";
 constexpr QStringView kReasonCannotLock = u"il file di blocco non si può creare (%1)";
-constexpr QStringView kReasonCannotReplace = u"il file di blocco non si può usare né sostituire (%1)";
 constexpr QStringView kReasonNoLocks =
     u"il sistema non permette di bloccare il file, forse per come è condivisa la cartella (%1)";
-constexpr QStringView kReasonLockLost = u"un altro gioco ha preso il record mentre lo registravo";
+constexpr QStringView kReasonLockLost = u"un altro gioco ha sostituito il file di blocco record.lock mentre "
+                                        u"lo tenevo, perciò non tocco il record";
+constexpr QStringView kReasonPlanted =
+    u"al posto del file di blocco c'è %1 dell'account %2, che questo gioco non può usare né sostituire (%3): "
+    u"chi amministra la cartella lo tolga, con rm -r %4";
+
+constexpr QStringView kKindFolder = u"una cartella";
+constexpr QStringView kKindLink = u"un collegamento simbolico";
+constexpr QStringView kKindPipe = u"una pipe";
+constexpr QStringView kKindSocket = u"un socket";
+constexpr QStringView kKindDevice = u"un file speciale";
+constexpr QStringView kKindRunning = u"un programma in esecuzione";
+constexpr QStringView kKindLeased = u"un file tenuto da un altro programma (lease)";
+constexpr QStringView kKindUnwritable = u"un file che questo account non può aprire in scrittura";
 
 // A lock request, named without the elaborated "struct" that flock the function makes necessary.
 using LockRequest = struct ::flock;
-
-// One open handle, closed with the object.
-class Handle {
-public:
-    explicit Handle(int handle) : handle_(handle) {}
-    ~Handle() {
-        if (handle_ >= 0)
-            ::close(handle_);
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    Handle(Handle&&) = delete;
-    Handle& operator=(Handle&&) = delete;
-
-    [[nodiscard]] int get() const { return handle_; }
-    int release() { return std::exchange(handle_, -1); }
-
-private:
-    int handle_;
-};
 
 enum class Attempt { Locked, Busy, Again };
 
@@ -68,21 +57,39 @@ Attempt requestLock(int handle, short type, const QString& path) {
     LockRequest request{};
     request.l_type = type;
     request.l_whence = SEEK_SET;
-    if (::fcntl(handle, F_OFD_SETLK, &request) == 0)
+    int result = 0;
+    do // a signal, or an NFS server that answers late, interrupts the request: ask again
+        result = ::fcntl(handle, F_OFD_SETLK, &request);
+    while (result != 0 && errno == EINTR);
+    if (result == 0)
         return Attempt::Locked;
     if (errno == EAGAIN || errno == EACCES)
         return Attempt::Busy;
     throw RecordFileError(path, kReasonNoLocks.arg(systemReason(errno)));
 }
 
-bool sameFile(const FileStatus& one, const FileStatus& other) {
-    return one.st_dev == other.st_dev && one.st_ino == other.st_ino;
+// Whether opening for writing failed because of what stands under the name, which a new lock file
+// may replace: a link, a folder, a pipe or socket, a file this account may not write, a program
+// running from the file, or a lease another program holds on it.
+bool isPlanted(int openError) {
+    return openError == ELOOP || openError == EISDIR || openError == ENXIO || openError == EACCES ||
+           openError == EPERM || openError == ETXTBSY || openError == EWOULDBLOCK;
 }
 
-// Whether the name still names the file seen, and not something put in its place.
-bool namesFile(const QByteArray& name, const FileStatus& seen) {
-    FileStatus now{};
-    return ::lstat(name.constData(), &now) == 0 && sameFile(now, seen);
+QStringView kindOf(const FileStatus& seen, int openError) {
+    if (S_ISDIR(seen.st_mode))
+        return kKindFolder;
+    if (S_ISLNK(seen.st_mode))
+        return kKindLink;
+    if (S_ISFIFO(seen.st_mode))
+        return kKindPipe;
+    if (S_ISSOCK(seen.st_mode))
+        return kKindSocket;
+    if (!S_ISREG(seen.st_mode))
+        return kKindDevice;
+    if (openError == ETXTBSY)
+        return kKindRunning;
+    return openError == EWOULDBLOCK ? kKindLeased : kKindUnwritable;
 }
 
 // Why the lock file could not be created.
@@ -94,26 +101,33 @@ bool namesFile(const QByteArray& name, const FileStatus& seen) {
     throw RecordFileError(path, kReasonCannotLock.arg(systemReason(error)));
 }
 
+// Names what stands under the lock's name and cannot be replaced, whose it is, and what to do.
+[[noreturn]] void refusePlanted(const QString& path, const FileStatus& seen, int openError, int error) {
+    throw RecordFileError(path, kReasonPlanted.arg(kindOf(seen, openError), accountName(seen.st_uid),
+                                                   systemReason(error), path));
+}
+
 // Puts a new lock file in the place of what stands under the lock's name and this account cannot
 // lock. No game holds a lock on anything but a file it could open for writing; on a file this
 // account can read, a read lock proves that none holds one now, and keeps any from taking one until
 // the new file stands in its place. A folder is cleared away, since nothing can be renamed over it.
-Attempt replaceUnlockable(const QString& folder, const QString& path) {
-    const QByteArray name = QFile::encodeName(path);
-    FileStatus seen{};
-    if (::lstat(name.constData(), &seen) != 0) {
+Attempt replaceUnlockable(const QString& folder, const QString& path, int openError) {
+    const std::optional<FileStatus> seen = linkStatus(path);
+    if (!seen) {
         if (errno != ENOENT)
             refuse(folder, path, errno);
         return Attempt::Again;
     }
-    if (S_ISDIR(seen.st_mode)) {
-        clearName(path);
+    if (S_ISDIR(seen->st_mode)) {
+        if (!clearName(path))
+            refusePlanted(path, *seen, openError, errno);
         return Attempt::Again;
     }
-    const Handle reader(::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    if (S_ISREG(seen.st_mode) && reader.get() >= 0) {
+    const QByteArray name = QFile::encodeName(path);
+    const FileHandle reader(::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (S_ISREG(seen->st_mode) && reader.isOpen()) {
         FileStatus opened{};
-        if (::fstat(reader.get(), &opened) != 0 || !sameFile(opened, seen))
+        if (::fstat(reader.get(), &opened) != 0 || !sameFile(opened, *seen))
             return Attempt::Again;
         if (const Attempt read = requestLock(reader.get(), F_RDLCK, path); read != Attempt::Locked)
             return read;
@@ -123,10 +137,11 @@ Attempt replaceUnlockable(const QString& folder, const QString& path) {
     const QByteArray replacementName = QFile::encodeName(replacement);
     if (!NewFile(replacement, FileUse::Lock).isOpen())
         refuse(folder, path, errno);
-    if (namesFile(name, seen) && ::rename(replacementName.constData(), name.constData()) != 0) {
+    const std::optional<FileStatus> now = linkStatus(path);
+    if (now && sameFile(*now, *seen) && ::rename(replacementName.constData(), name.constData()) != 0) {
         const int error = errno;
         ::unlink(replacementName.constData());
-        throw RecordFileError(path, kReasonCannotReplace.arg(systemReason(error)));
+        refusePlanted(path, *seen, openError, error);
     }
     ::unlink(replacementName.constData()); // left only when something changed the name meanwhile
     return Attempt::Again;
@@ -142,38 +157,38 @@ RecordLock::RecordLock(const QString& folder)
     const QDeadlineTimer deadline(kRecordLockWait);
     for (;;) {
         Attempt attempt = Attempt::Again;
-        Handle handle(::open(name.constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        FileHandle handle(::open(name.constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        const int openError = handle.isOpen() ? 0 : errno;
         FileStatus info{};
-        if (handle.get() < 0 && errno == ENOENT) {
+        if (openError == ENOENT) {
             if (!NewFile(path_, FileUse::Lock).isOpen() && errno != EEXIST)
                 refuse(folder, path_, errno);
-        } else if (handle.get() < 0 && errno != ELOOP && errno != EISDIR && errno != ENXIO &&
-                   errno != EACCES && errno != EPERM) {
-            refuse(folder, path_, errno);
-        } else if (handle.get() < 0 || ::fstat(handle.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-            attempt = replaceUnlockable(folder, path_);
+        } else if (openError != 0 && openError != EINTR && !isPlanted(openError)) {
+            refuse(folder, path_, openError);
+        } else if (openError != 0 || ::fstat(handle.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+            if (openError != EINTR)
+                attempt = replaceUnlockable(folder, path_, openError);
         } else {
             attempt = requestLock(handle.get(), F_WRLCK, path_);
             // Locked, but perhaps a file that another game has just replaced: then lock the new one.
-            if (attempt == Attempt::Locked && namesFile(name, info)) {
-                handle_ = handle.release();
+            const std::optional<FileStatus> named = linkStatus(path_);
+            if (attempt == Attempt::Locked && named && sameFile(*named, info)) {
+                handle_ = std::move(handle);
                 locked_ = info;
                 return;
             }
         }
         if (deadline.hasExpired())
-            throw RecordFileError(path_, kReasonInUse.toString());
+            throw RecordFileError(path_,
+                                  (attempt == Attempt::Busy ? kReasonInUse : kReasonUnsettled).toString());
         if (attempt == Attempt::Busy)
             QThread::msleep(kLockRetryMs);
     }
 }
 
-RecordLock::~RecordLock() {
-    ::close(handle_);
-}
-
 bool RecordLock::isHeld() const {
-    return namesFile(QFile::encodeName(path_), locked_);
+    const std::optional<FileStatus> named = linkStatus(path_);
+    return named && sameFile(*named, locked_);
 }
 
 void RecordLock::confirmHeld() const {

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <QCommandLineParser>
+#include <QFile>
 
 #include "toolkit/program_control.h"
 #include "toolkit/program_version.h"
@@ -37,7 +38,11 @@ constexpr QStringView kNoTerminal =
     u"azzerare senza domande\n";
 constexpr std::array<QStringView, 3> kYesAnswers{u"s", u"sì", u"si"};
 constexpr QStringView kFullScreenDescription = u"apre il gioco a schermo intero (come FullScreen=true)";
+constexpr QStringView kWindowDescription = u"apre il gioco in una finestra (come FullScreen=false)";
 constexpr QStringView kMuteDescription = u"gioca senza suoni, senza caricarne la libreria (come Sound=false)";
+constexpr QStringView kSoundDescription = u"gioca con i suoni (come Sound=true)";
+constexpr QStringView kOpposites = u"%1: %2 e %3 si escludono: scegline uno (%1 --help elenca le opzioni)";
+constexpr const char* kRecordDirVariable = "BRIVADORO_RECORD_DIR";
 constexpr QStringView kUnknownOption = u"%1: opzione sconosciuta: %2 (%1 --help elenca le opzioni)";
 constexpr QStringView kUnexpectedArgument = u"%1: argomento inatteso: %2 (%1 --help elenca le opzioni)";
 
@@ -102,18 +107,32 @@ CommandLineAnswer refused(QStringView message, const QString& what) {
     return {ExitStatus::Usage, {}, message.toString().arg(kProgramName, what) + u'\n'};
 }
 
+// A pair of options that set one choice each way: on, off, or none when neither is given.
+struct OptionPair {
+    const QCommandLineOption& on;
+    const QCommandLineOption& off;
+};
+
+std::optional<bool> chosen(const QCommandLineParser& parser, const OptionPair& pair) {
+    if (parser.isSet(pair.on) || parser.isSet(pair.off))
+        return parser.isSet(pair.on);
+    return std::nullopt;
+}
+
 } // namespace
 
 CommandLineAnswer readCommandLine(const QStringList& arguments, QtOptions qtOptions) {
     const QCommandLineOption help({u"h"_s, u"help"_s}, kHelpDescription.toString());
     const QCommandLineOption version({u"v"_s, u"version"_s}, kVersionDescription.toString());
     const QCommandLineOption fullScreen({u"f"_s, u"fullscreen"_s}, kFullScreenDescription.toString());
+    const QCommandLineOption window({u"w"_s, u"window"_s}, kWindowDescription.toString());
     const QCommandLineOption mute({u"m"_s, u"mute"_s}, kMuteDescription.toString());
+    const QCommandLineOption sound({u"s"_s, u"sound"_s}, kSoundDescription.toString());
     const QCommandLineOption show(u"show-record"_s, kShowDescription.toString());
     const QCommandLineOption reset(u"reset-record"_s, kResetDescription.toString());
     const QCommandLineOption yes(u"yes"_s, kYesDescription.toString());
-    const QList<QCommandLineOption> options{help, version, fullScreen, mute, show, reset, yes};
-    constexpr qsizetype kPlayerOptions = 4;
+    const QList<QCommandLineOption> options{help, version, fullScreen, window, mute, sound, show, reset, yes};
+    constexpr qsizetype kPlayerOptions = 6;
     QCommandLineParser parser;
     // Qt's options are single words after one dash, as in -platform.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -141,8 +160,16 @@ CommandLineAnswer readCommandLine(const QStringList& arguments, QtOptions qtOpti
     else if (parser.isSet(reset))
         answer.recordCommand = RecordCommand::Reset;
     answer.confirmed = parser.isSet(yes);
-    answer.fullScreen = parser.isSet(fullScreen);
-    answer.mute = parser.isSet(mute);
+    for (const auto& [on, off] : {OptionPair{fullScreen, window}, OptionPair{sound, mute}}) {
+        if (parser.isSet(on) && parser.isSet(off))
+            return {ExitStatus::Usage,
+                    {},
+                    kOpposites.arg(kProgramName, dashed(on.names().constLast()),
+                                   dashed(off.names().constLast())) +
+                        u'\n'};
+    }
+    answer.fullScreen = chosen(parser, {fullScreen, window});
+    answer.sound = chosen(parser, {sound, mute});
     return answer;
 }
 
@@ -150,41 +177,38 @@ CommandLineAnswer answerCommandLine(const QStringList& arguments, QtOptions qtOp
                                     const RecordCommands& records) {
     CommandLineAnswer answer = readCommandLine(arguments, qtOptions);
     if (answer.recordCommand == RecordCommand::Show)
-        answer = records.show();
+        answer = records.show(readSettings(answer));
     else if (answer.recordCommand == RecordCommand::Reset && answer.confirmed)
-        answer = records.reset([](const QString&) { return true; });
+        answer = records.reset(readSettings(answer), [](const QString&) { return true; });
     else if (answer.recordCommand == RecordCommand::Reset && ::isatty(STDIN_FILENO) == 0)
         answer = {ExitStatus::Usage, {}, kNoTerminal.arg(kProgramName)};
     else if (answer.recordCommand == RecordCommand::Reset)
-        answer = records.reset(&askOnTerminal);
+        answer = records.reset(readSettings(answer), &askOnTerminal);
     std::fputs(answer.standardOutput.toLocal8Bit().constData(), stdout);
     std::fputs(answer.errorOutput.toLocal8Bit().constData(), stderr);
     return answer;
 }
 
-GameChoices readGameChoices(const CommandLineAnswer& answer) {
-    GameChoices choices;
-    const ConfigSwitch fullScreen = configSwitch(u"FullScreen");
-    const ConfigSwitch sound = configSwitch(u"Sound");
-    choices.mistakes = configMistakes();
-    choices.fullScreen = answer.fullScreen || fullScreen.value.value_or(false);
-    choices.sound = !answer.mute && sound.value.value_or(true);
-    return choices;
+Settings readSettings(const CommandLineAnswer& answer) {
+    Settings settings;
+    settings.config = readConfiguration();
+    settings.fullScreen = answer.fullScreen.value_or(settings.config.fullScreen.value_or(false));
+    settings.sound = answer.sound.value_or(settings.config.sound.value_or(true));
+    settings.recordDirVariable = qEnvironmentVariable(kRecordDirVariable);
+    return settings;
 }
 
-GameChoices chooseGame(const CommandLineAnswer& answer, const QString& recordFolderMistake) {
-    GameChoices choices = readGameChoices(answer);
-    QStringList lines = choices.mistakes;
-    if (!recordFolderMistake.isEmpty())
-        lines << recordFolderMistake;
-    for (const QString& line : std::as_const(lines))
+void printErrorLines(const QStringList& lines) {
+    for (const QString& line : lines)
         std::fputs((line + u'\n').toLocal8Bit().constData(), stderr);
-    return choices;
 }
 
 bool askOnTerminal(const QString& question) {
-    std::fputs(question.toLocal8Bit().constData(), stdout);
-    std::fflush(stdout);
+    const QByteArray asked = question.toLocal8Bit();
+    if (QFile terminal(u"/dev/tty"_s); terminal.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        terminal.write(asked);
+    else
+        std::fputs(asked.constData(), stderr);
     std::array<char, 64> line{};
     if (std::fgets(line.data(), int(line.size()), stdin) == nullptr)
         return false;

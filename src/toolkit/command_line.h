@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "system_config.h"
+
 namespace brivadoro {
 
 // Whether QApplication has yet taken its own options, such as -platform, out of the arguments.
@@ -22,17 +24,20 @@ struct CommandLineAnswer {
     QString errorOutput;
     RecordCommand recordCommand = RecordCommand::None;
     bool confirmed = false; // --yes: the reset asks no question
-    // --fullscreen and --mute: each can only set its choice, over the configuration file.
-    bool fullScreen = false;
-    bool mute = false;
+    // --fullscreen or --window, --mute or --sound: each wins over the configuration file, either way;
+    // none when the command line says nothing.
+    std::optional<bool> fullScreen = std::nullopt;
+    std::optional<bool> sound = std::nullopt;
 };
 
-// How this game plays: the command line's choices, then the configuration file's FullScreen and
-// Sound, then full screen off and sound on.
-struct GameChoices {
+// Everything the program takes from its world at start, read once and handed to the game and to the
+// records' commands: the command line's choices over the configuration file's, over the defaults
+// (a window, with sound), the configuration as read, and BRIVADORO_RECORD_DIR as it was set.
+struct Settings {
     bool fullScreen = false;
     bool sound = true;
-    QStringList mistakes; // a line each for the configuration's mistakes
+    Configuration config;
+    QString recordDirVariable; // empty when unset
 };
 
 // Asks the person at the terminal a question; true for yes.
@@ -41,8 +46,8 @@ using Confirmation = std::function<bool(const QString& question)>;
 // The answers to --show-record and --reset-record, which the records below the toolkit supply: the
 // record shown, or cleared once confirm says yes, and what was done.
 struct RecordCommands {
-    std::function<CommandLineAnswer()> show;
-    std::function<CommandLineAnswer(const Confirmation& confirm)> reset;
+    std::function<CommandLineAnswer(const Settings& settings)> show;
+    std::function<CommandLineAnswer(const Settings& settings, const Confirmation& confirm)> reset;
 };
 
 // Reads the program's arguments, the program's name first. --help and --version are answered at
@@ -57,14 +62,16 @@ CommandLineAnswer readCommandLine(const QStringList& arguments, QtOptions qtOpti
 CommandLineAnswer answerCommandLine(const QStringList& arguments, QtOptions qtOptions,
                                     const RecordCommands& records);
 
-// Prints the question and reads the answer from standard input: s, sì or si says yes;
-// anything else, or nothing, no.
+// Prints the question on the terminal, where it is seen even when standard output goes to a file (or
+// on standard error when there is no terminal), and reads the answer from standard input: s, sì or si
+// says yes; anything else, or nothing, no.
 bool askOnTerminal(const QString& question);
 
-GameChoices readGameChoices(const CommandLineAnswer& answer);
-// As readGameChoices, printing its mistakes on standard error, and after them the line that says why
-// a class's records folder cannot hold the records, when it cannot.
-GameChoices chooseGame(const CommandLineAnswer& answer, const QString& recordFolderMistake);
+// Reads the configuration files and BRIVADORO_RECORD_DIR, once, under the command line's choices.
+Settings readSettings(const CommandLineAnswer& answer = {});
+
+// Prints lines on standard error, a line each.
+void printErrorLines(const QStringList& lines);
 
 // The arguments main() received, decoded as the system encodes them.
 QStringList argumentsOf(int argc, const char* const* argv);

@@ -5,12 +5,12 @@
 #include <numeric>
 #include <utility>
 
-#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
+#include <QHash>
 #include <QSettings>
 #include <QStringBuilder>
 
@@ -34,35 +34,17 @@ constexpr QStringView kUnknownGroup =
     u"va in cima al file o sotto [General].";
 constexpr QStringView kIsAFolder = u"è una cartella";
 
-// A configuration file that is there, and why it cannot be read, if it cannot.
+// What stat tells of a file, named without the elaborated "struct" that the formatter's versions lay
+// out differently.
+using FileInfo = struct ::stat;
+
+// One configuration file that is there: the known keys it sets, or why it cannot be read.
 struct ConfigFile {
     QString path;
     QString unreadable;
+    QHash<QString, QString> values;
+    QStringList mistakes;
 };
-
-// The configuration files that are there, most important first. Only a missing file is passed over:
-// one that cannot be read, for whatever reason (its folder included), still counts.
-QList<ConfigFile> configFiles() {
-    QString dirs = qEnvironmentVariable("XDG_CONFIG_DIRS");
-    if (dirs.isEmpty())
-        dirs = kDefaultConfigDirs.toString();
-    QList<ConfigFile> files;
-    for (const QString& dir : dirs.split(u':', Qt::SkipEmptyParts)) {
-        if (!QDir::isAbsolutePath(dir))
-            continue;
-        const QString path = dir % u'/' % kConfigFile;
-        const int handle = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (handle < 0) {
-            if (errno != ENOENT)
-                files.append({path, qt_error_string(errno)});
-            continue;
-        }
-        ::close(handle);
-        const bool folder = QFileInfo(path).isDir();
-        files.append({path, folder ? kIsAFolder.toString() : QString()});
-    }
-    return files;
-}
 
 // The number of one-letter changes that make one name the other, letter case aside.
 qsizetype editDistance(QStringView from, QStringView to) {
@@ -84,62 +66,98 @@ QStringView nearestKey(QStringView name) {
                                      [name](QStringView key) { return editDistance(name, key); });
 }
 
-// The mistakes of one readable file's groups and keys.
-QStringList keyMistakes(const QString& path) {
-    QSettings settings(path, QSettings::IniFormat);
+// Why a file that is there cannot be read; empty when it can. Only a missing file is passed over:
+// one that cannot be read, for whatever reason (its folder included), still counts.
+std::optional<QString> whyUnreadable(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    FileInfo info{};
+    if (::stat(name.constData(), &info) != 0)
+        return errno == ENOENT ? std::nullopt : std::optional(qt_error_string(errno));
+    if (S_ISDIR(info.st_mode))
+        return kIsAFolder.toString();
+    if (::access(name.constData(), R_OK) != 0)
+        return qt_error_string(errno);
+    return QString();
+}
+
+// Reads one file that is there, once: its known keys' values and its groups' and keys' mistakes.
+ConfigFile readFile(const QString& path, const QString& unreadable) {
+    ConfigFile file{path, unreadable, {}, {}};
+    if (!unreadable.isEmpty()) {
+        file.mistakes << kUnreadable.arg(path, unreadable);
+        return file;
+    }
+    const QSettings settings(path, QSettings::IniFormat);
     const QStringList keys = settings.allKeys();
-    if (settings.status() == QSettings::FormatError)
-        return {kNotIni.arg(path)};
-    QStringList mistakes;
+    if (settings.status() == QSettings::FormatError) {
+        file.mistakes << kNotIni.arg(path);
+        return file;
+    }
     for (const QString& key : keys) {
         const QString name = key.section(u'/', -1);
         const QString group = key.section(u'/', 0, -2);
-        const bool known = std::ranges::any_of(kConfigKeys, [&name](QStringView key) { return name == key; });
+        const bool known =
+            std::ranges::any_of(kConfigKeys, [&name](QStringView each) { return name == each; });
         if (!known)
-            mistakes << kUnknownKey.arg(path, key, nearestKey(name));
+            file.mistakes << kUnknownKey.arg(path, key, nearestKey(name));
         else if (!group.isEmpty())
-            mistakes << kUnknownGroup.arg(path, group, name);
+            file.mistakes << kUnknownGroup.arg(path, group, name);
+        else // an unquoted comma makes a list of the value; the value is the whole of it
+            file.values.insert(name, settings.value(key).toStringList().join(u','));
     }
-    return mistakes;
+    return file;
 }
 
-} // namespace
+// The files that are there, most important first.
+QList<ConfigFile> readFiles() {
+    QString dirs = qEnvironmentVariable("XDG_CONFIG_DIRS");
+    if (dirs.isEmpty())
+        dirs = kDefaultConfigDirs.toString();
+    QList<ConfigFile> files;
+    for (const QString& dir : dirs.split(u':', Qt::SkipEmptyParts)) {
+        if (!QDir::isAbsolutePath(dir))
+            continue;
+        const QString path = dir % u'/' % kConfigFile;
+        if (const std::optional<QString> unreadable = whyUnreadable(path))
+            files.append(readFile(path, *unreadable));
+    }
+    return files;
+}
 
-ConfigValue configValue(QStringView key) {
-    for (const ConfigFile& file : configFiles()) {
+ConfigValue firstSetting(const QList<ConfigFile>& files, QStringView key) {
+    for (const ConfigFile& file : files) {
         if (!file.unreadable.isEmpty())
             return {{}, file.path, file.unreadable};
-        const QSettings settings(file.path, QSettings::IniFormat);
-        // An unquoted comma makes a list of the value; the value is the whole of it.
-        QString value = settings.value(key.toString()).toStringList().join(u',');
-        if (!value.isEmpty())
+        if (const QString value = file.values.value(key.toString()); !value.isEmpty())
             return {value, file.path, {}};
     }
     return {};
 }
 
 // QVariant's own conversion reads "off" and "no" as true: only the four spellings count here.
-ConfigSwitch configSwitch(QStringView key) {
-    const ConfigValue set = configValue(key);
+std::optional<bool> switchValue(const ConfigValue& set, QStringView key, QStringList& mistakes) {
     if (set.value.isNull())
-        return {};
+        return std::nullopt;
     if (set.value == u"1" || set.value.compare(u"true", Qt::CaseInsensitive) == 0)
-        return {true, {}};
+        return true;
     if (set.value == u"0" || set.value.compare(u"false", Qt::CaseInsensitive) == 0)
-        return {false, {}};
-    return {std::nullopt, kNotASwitch.arg(set.file, key, set.value)};
+        return false;
+    mistakes << kNotASwitch.arg(set.file, key, set.value);
+    return std::nullopt;
 }
 
-QStringList configMistakes() {
-    QStringList mistakes;
-    for (const ConfigFile& file : configFiles())
-        mistakes << (file.unreadable.isEmpty() ? keyMistakes(file.path)
-                                               : QStringList{kUnreadable.arg(file.path, file.unreadable)});
-    for (const QStringView key : {u"FullScreen", u"Sound"}) {
-        if (const QString mistake = configSwitch(key).mistake; !mistake.isEmpty())
-            mistakes << mistake;
-    }
-    return mistakes;
+} // namespace
+
+Configuration readConfiguration() {
+    const QList<ConfigFile> files = readFiles();
+    Configuration config;
+    for (const ConfigFile& file : files)
+        config.mistakes << file.mistakes;
+    config.recordFolder = firstSetting(files, kConfigRecordFolder);
+    config.fullScreen =
+        switchValue(firstSetting(files, kConfigFullScreen), kConfigFullScreen, config.mistakes);
+    config.sound = switchValue(firstSetting(files, kConfigSound), kConfigSound, config.mistakes);
+    return config;
 }
 
 } // namespace brivadoro

@@ -12,7 +12,10 @@ namespace brivadoro {
 // The system-wide configuration file under each of $XDG_CONFIG_DIRS (by default /etc/xdg).
 inline constexpr QStringView kConfigFile = u"brivadoro/brivadoro.conf";
 // Every key the configuration file knows; they stand at the top of the file or under [General].
-inline constexpr std::array<QStringView, 3> kConfigKeys{u"RecordFolder", u"FullScreen", u"Sound"};
+inline constexpr QStringView kConfigRecordFolder = u"RecordFolder";
+inline constexpr QStringView kConfigFullScreen = u"FullScreen";
+inline constexpr QStringView kConfigSound = u"Sound";
+inline constexpr std::array<QStringView, 3> kConfigKeys{kConfigRecordFolder, kConfigFullScreen, kConfigSound};
 
 // A key's value and the configuration file it came from; both null when no file sets the key.
 struct ConfigValue {
@@ -23,23 +26,24 @@ struct ConfigValue {
     QString unreadable;
 };
 
-// The value of key in the first configuration file that sets it, by the base directory rules: the
-// folders of $XDG_CONFIG_DIRS, most important first, relative ones ignored. The key stands at the
-// top of the file or under [General]; an empty value sets nothing, and a comma inside an unquoted
-// value is kept as written. A file that is there but cannot be read ends the search.
-ConfigValue configValue(QStringView key);
-
-// A yes-or-no key: true, false (in any letter case), 1 or 0.
-struct ConfigSwitch {
-    std::optional<bool> value; // none when no file sets the key or its value is a mistake
-    QString mistake;           // one line naming the file, the key and its value, for standard error
+// The configuration files as the program found them at start, each opened and parsed once: every
+// key's value with the file it came from, and every mistake. A key's value is that of the first file
+// that sets it, by the base directory rules: the folders of $XDG_CONFIG_DIRS, most important first,
+// relative ones ignored. The key stands at the top of the file or under [General]; an empty value
+// sets nothing, and a comma inside an unquoted value is kept as written. A file that is there but
+// cannot be read ends the search.
+struct Configuration {
+    ConfigValue recordFolder;
+    // The yes-or-no keys: true, false (in any letter case), 1 or 0; none when no file sets the key
+    // or its value is a mistake.
+    std::optional<bool> fullScreen;
+    std::optional<bool> sound;
+    // A line each for standard error: a file that is there but cannot be read, one that is no INI
+    // file, a group or key that the game does not know (with the known key nearest to it), and a
+    // yes-or-no key whose value is neither.
+    QStringList mistakes;
 };
 
-ConfigSwitch configSwitch(QStringView key);
-
-// Every mistake of the configuration files, a line each for standard error: a file that is there but
-// cannot be read, one that is no INI file, a group or key that the game does not know (with the known
-// key nearest to it), and a yes-or-no key whose value is neither.
-QStringList configMistakes();
+Configuration readConfiguration();
 
 } // namespace brivadoro

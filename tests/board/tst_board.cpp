@@ -226,7 +226,7 @@ void BoardTest::backdropStripesRunFromTheDigitsColourToBlue() {
 
 void BoardTest::targetsArePlacedInTheQuestionsScale() {
     TestWorld world;
-    Game game(world.services());
+    Game game(world.services(), brivadoro::readSettings());
     game.Form_Load();
     Tavola& board = game.board();
     QCOMPARE(board.target(TargetId::paricmd).pos(), QPoint(160, 104)); // design twips until the question
@@ -242,7 +242,7 @@ void BoardTest::targetsArePlacedInTheQuestionsScale() {
 
 void BoardTest::newQuestionMakesParicmd2CyanAgain() {
     TestWorld world;
-    Game game(world.services());
+    Game game(world.services(), brivadoro::readSettings());
     game.Form_Load();
     game.board().target(TargetId::paricmd2).setBackColor(Colours::Red);
     game.board().lblMessage().setCaption(u"vecchio"_s);

@@ -177,7 +177,7 @@ void BoardClicksTest::targetCornersTakeTheClickAtEveryZoom() {
 void BoardClicksTest::timersTickWhileTheWarningIsOpen() {
     TestWorld world;
     QtDialogs dialogs;
-    Game game({dialogs, world.random, world.sound, world.program});
+    Game game({dialogs, world.random, world.sound, world.program}, brivadoro::readSettings());
     QTimer startUpPlayer; // answers the name box and the greeting
     startUpPlayer.setInterval(5);
     connect(&startUpPlayer, &QTimer::timeout, this, [] {

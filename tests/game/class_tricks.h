@@ -9,7 +9,8 @@
 #include <QProcess>
 #include <QSysInfo>
 
-#include "records/record_files.h"
+#include "records/record_pair.h"
+#include "records/record_paths.h"
 #include "support/record_folder.h"
 
 namespace brivadoro::testing {

@@ -11,7 +11,8 @@
 
 #include "clock/clock_display.h"
 #include "game/game.h"
-#include "records/record_files.h"
+#include "records/record_pair.h"
+#include "records/record_paths.h"
 #include "sound/silent_player.h"
 #include "toolkit/application_setup.h"
 #include "toolkit/program_control.h"
@@ -35,7 +36,7 @@ int endDuringAWarning(QApplication& app) {
     MixingRandom random;
     SilentPlayer sound;
     ProcessControl program;
-    Game game({dialogs, random, sound, program});
+    Game game({dialogs, random, sound, program}, brivadoro::readSettings());
     // The player answers the start-up boxes, closes the goodbye and the congratulation at once, and
     // leaves the warning open.
     QTimer player;
@@ -49,9 +50,7 @@ int endDuringAWarning(QApplication& app) {
     });
     player.start(kPlayerReactionMs);
 
-    const RecordsAtStartup records = openRecordFiles(game.state());
-    game.Form_Load();
-    game.board().lblpunti().setCaption(records.score);
+    game.Form_Load(); // shows the stored record
     game.board().Punteggio().setCaption(u" 15"_s);
     game.board().lblnome1().setCaption(u"Zoë"_s);
     game.board().lblconto().setCaption(kClockAtZero.toString());
@@ -112,7 +111,7 @@ int endInTurns(const QString& name, const QString& score) {
     SilentPlayer sound;
     TimedEnd program;
     while (nextLine() == "start") {
-        Game game({dialogs, random, sound, program});
+        Game game({dialogs, random, sound, program}, brivadoro::readSettings());
         game.start();
         game.board().Punteggio().setCaption(score);
         say("ready");

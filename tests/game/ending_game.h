@@ -5,7 +5,8 @@
 #include <QStringView>
 
 #include "game/game.h"
-#include "records/record_files.h"
+#include "records/record_pair.h"
+#include "records/record_paths.h"
 #include "support/doubles.h"
 #include "support/record_folder.h"
 
@@ -21,12 +22,12 @@ inline constexpr QByteArrayView kOldName = "Bea\r\n";
 struct EndingGame {
     RecordFolder records;
     TestWorld world;
-    Game game{world.services()};
+    Game game{world.services(), brivadoro::readSettings()};
 
     EndingGame(const QByteArray& storedScore, const QString& score, const QString& name) {
         records.write(kScoreFileName, storedScore);
         records.write(kNameFileName, kOldName.toByteArray());
-        const RecordsAtStartup shown = openRecordFiles(game.state());
+        const RecordsAtStartup shown = testing::openChosenRecordFiles();
         game.Form_Load();
         game.board().lblpunti().setCaption(shown.score);
         game.board().lblnome().setCaption(shown.name);

@@ -14,7 +14,7 @@ namespace {
 // A game whose clock start-up has just reset: Timer1 started afresh, the label at 00:05:00.
 struct CountingGame {
     TestWorld world;
-    Game game{world.services()};
+    Game game{world.services(), brivadoro::readSettings()};
 
     CountingGame() {
         game.Form_Load();

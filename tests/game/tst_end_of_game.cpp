@@ -139,7 +139,7 @@ void EndOfGameTest::recordUnreadAtTheLatestStartUpIsNeverReplaced() {
             QDir().mkpath(records.path(kNameFileName));
     };
     TestWorld world;
-    Game game(world.services());
+    Game game(world.services(), brivadoro::readSettings());
     for (qsizetype start = 0; start < readable.size(); ++start) {
         placeName(readable[start]);
         if (start > 0)
@@ -198,7 +198,7 @@ void EndOfGameTest::endInsideAMissWarningResumesNothing() {
 void EndOfGameTest::exitButtonReachesTheEndThroughTheBoard() {
     TestWorld world;
     world.program.throws = false; // the end returns, as the board's own connections need
-    Game game(world.services());
+    Game game(world.services(), brivadoro::readSettings());
     game.Form_Load();
     world.forget();
     game.board().cmdExit().click();

@@ -1,7 +1,8 @@
 #include <QProcess>
 #include <QTest>
 
-#include "records/record_files.h"
+#include "records/record_pair.h"
+#include "records/record_paths.h"
 #include "support/record_folder.h"
 #include "support/test_main.h"
 

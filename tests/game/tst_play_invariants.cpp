@@ -76,7 +76,7 @@ void PlayInvariantsTest::rulesHoldOverLongPlay() {
     std::uint64_t clock = seed;
     MixingRandom random(seed, [&clock] { return clock += 7919; });
     TestWorld world;
-    Game game({world.dialogs, random, world.sound, world.program});
+    Game game({world.dialogs, random, world.sound, world.program}, brivadoro::readSettings());
     game.cmdNext_Click();
     Tavola& board = game.board();
     const std::array<const char16_t*, kAllTargets.size()> startCaptions{u"4", u"8", u"12", u"5", u"6", u"7"};

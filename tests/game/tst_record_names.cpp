@@ -1,7 +1,8 @@
 #include <QTest>
 
 #include "game/game.h"
-#include "records/record_files.h"
+#include "records/record_pair.h"
+#include "records/record_paths.h"
 #include "support/awkward_names.h"
 #include "support/doubles.h"
 #include "support/record_folder.h"
@@ -28,7 +29,7 @@ void RecordNamesTest::typedNameIsStoredAndShownBackAsTyped() {
     {
         TestWorld world;
         world.dialogs.answerText(name);
-        Game game(world.services());
+        Game game(world.services(), brivadoro::readSettings());
         game.start();
         QVERIFY(world.dialogs.shown.at(1).text.startsWith(u' ' + name));
         QCOMPARE(game.board().lblnome1().caption(), name);
@@ -39,7 +40,7 @@ void RecordNamesTest::typedNameIsStoredAndShownBackAsTyped() {
     QCOMPARE(records.read(kNameFileName), name.toUtf8() + "\r\n");
 
     TestWorld next;
-    Game game(next.services());
+    Game game(next.services(), brivadoro::readSettings());
     game.start();
     QCOMPARE(next.dialogs.shown.size(), 2u); // the name box and the greeting, no message
     QCOMPARE(game.board().lblnome().caption(), name + u"\r\n"_s);
@@ -56,7 +57,7 @@ void RecordNamesTest::recordLabelsShowRichTextAsTyped_data() {
 void RecordNamesTest::recordLabelsShowRichTextAsTyped() {
     QFETCH(QString, label);
     TestWorld world;
-    Game game(world.services());
+    Game game(world.services(), brivadoro::readSettings());
     game.Form_Load();
     BoardLabel& shown = game.board().label(label);
     shown.setCaption(u"<b>Anna</b><img src=x>"_s);

@@ -5,7 +5,8 @@
 #include <QtTest>
 
 #include "game/game.h"
-#include "records/record_files.h"
+#include "records/record_pair.h"
+#include "records/record_paths.h"
 #include "support/doubles.h"
 #include "support/record_folder.h"
 #include "support/test_main.h"
@@ -57,7 +58,7 @@ void ScriptedGameTest::wholeGameEndsByTheClockAndLeavesNothingBehind() {
     {
         TestWorld world;
         world.dialogs.answerText(u"Anna"_s);
-        Game game(world.services());
+        Game game(world.services(), brivadoro::readSettings());
         game.start();
         emit game.board().boardClicked();
         std::mt19937 dice(7);

@@ -1,7 +1,8 @@
 #include <QtTest>
 
 #include "game/game.h"
-#include "records/record_files.h"
+#include "records/record_pair.h"
+#include "records/record_paths.h"
 #include "support/doubles.h"
 #include "support/record_folder.h"
 #include "support/test_main.h"
@@ -46,7 +47,7 @@ void StartUpTest::startUpAsksGreetsAndPreparesAGame() {
     RecordFolder records;
     TestWorld world;
     world.dialogs.answerText(u"  <b>Anna</b> "_s);
-    Game game(world.services());
+    Game game(world.services(), brivadoro::readSettings());
     game.start();
 
     const std::vector<ShownBox>& shown = world.dialogs.shown;
@@ -84,7 +85,7 @@ void StartUpTest::firstNumbersFollowTheirTableAndReseeds() {
     RecordFolder records;
     TestWorld world;
     world.random.script(kStartUpDraws);
-    Game game(world.services());
+    Game game(world.services(), brivadoro::readSettings());
     game.start();
     Tavola& board = game.board();
     QCOMPARE(board.target(TargetId::disparicmd).caption(), u"5");    // r = 0: the least
@@ -101,7 +102,7 @@ void StartUpTest::storedRecordIsShownAsRead() {
     records.write(kScoreFileName, " 12\r\n");
     records.write(kNameFileName, "Zoë\r\n");
     TestWorld world;
-    Game game(world.services());
+    Game game(world.services(), brivadoro::readSettings());
     game.start();
     QCOMPARE(game.board().lblpunti().caption(), u" 12\r\n");
     QCOMPARE(game.board().lblnome().caption(), u"Zoë\r\n");
@@ -114,7 +115,7 @@ void StartUpTest::unusableRecordFolderIsToldAndTheGameGoesOn() {
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     TestWorld world;
-    Game game(world.services());
+    Game game(world.services(), brivadoro::readSettings());
     world.dialogs.answerText(u"Anna"_s);
     world.dialogs.answer({});
     // Nothing may tick while the message is open: the board is not shown yet.
@@ -135,7 +136,7 @@ void StartUpTest::unusableRecordFolderIsToldAndTheGameGoesOn() {
 void StartUpTest::answeringNoToANewGameChangesNothing() {
     RecordFolder records;
     TestWorld world;
-    Game game(world.services());
+    Game game(world.services(), brivadoro::readSettings());
     game.start();
     Tavola& board = game.board();
     game.Form_Click();
@@ -159,7 +160,7 @@ void StartUpTest::answeringNoToANewGameChangesNothing() {
 void StartUpTest::answeringYesStartsAfreshButKeepsTheBoardState() {
     RecordFolder records;
     TestWorld world;
-    Game game(world.services());
+    Game game(world.services(), brivadoro::readSettings());
     game.start();
     QPointer<Tavola> old = &game.board();
     game.Form_Click();
@@ -195,7 +196,7 @@ void StartUpTest::answeringYesStartsAfreshButKeepsTheBoardState() {
 void StartUpTest::minimisingSetsTheTitleAndRestoringKeepsIt() {
     RecordFolder records;
     TestWorld world;
-    Game game(world.services());
+    Game game(world.services(), brivadoro::readSettings());
     game.start();
     Tavola& board = game.board();
     const QString score = board.Punteggio().caption();
@@ -214,7 +215,7 @@ void StartUpTest::closeBoxEndsAtOnceWritingNothing() {
     records.write(kScoreFileName, " 3\r\n");
     TestWorld world;
     world.program.throws = false;
-    Game game(world.services());
+    Game game(world.services(), brivadoro::readSettings());
     game.start();
     game.board().Punteggio().setCaption(u" 9"_s);
     world.forget();

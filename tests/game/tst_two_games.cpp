@@ -9,7 +9,8 @@
 
 #include "class_tricks.h"
 #include "records/new_file.h"
-#include "records/record_files.h"
+#include "records/record_pair.h"
+#include "records/record_paths.h"
 #include "support/record_folder.h"
 #include "support/test_main.h"
 

@@ -5,7 +5,8 @@
 #include <string_view>
 
 #include "cycled_records.h"
-#include "records/record_files.h"
+#include "records/record_pair.h"
+#include "records/record_paths.h"
 
 using namespace brivadoro;
 

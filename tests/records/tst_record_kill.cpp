@@ -7,7 +7,8 @@
 
 #include "board/board_state.h"
 #include "cycled_records.h"
-#include "records/record_files.h"
+#include "records/record_pair.h"
+#include "records/record_paths.h"
 #include "records/record_text.h"
 #include "support/record_folder.h"
 #include "support/test_main.h"
@@ -49,8 +50,7 @@ private slots:
 void RecordKillTest::killWhileWritingLeavesAWholePair() {
     const RecordFolder records;
     const auto cycleSize = qsizetype(cycledRecords().size());
-    BoardState state;
-    QCOMPARE(openRecordFiles(state).error, QString());
+    QCOMPARE(testing::openChosenRecordFiles().error, QString());
     const QString helper = QCoreApplication::applicationDirPath() + u"/record_writer_helper"_s;
     QRandomGenerator dice(20240611);
     qsizetype stored = 0;
@@ -73,7 +73,7 @@ void RecordKillTest::killWhileWritingLeavesAWholePair() {
         QVERIFY(writer.waitForFinished(kStartMs));
         QCOMPARE(writer.exitStatus(), QProcess::CrashExit);
 
-        const RecordsAtStartup shown = openRecordFiles(state);
+        const RecordsAtStartup shown = testing::openChosenRecordFiles();
         QVERIFY2(shown.error.isEmpty(), qPrintable(shown.error));
         QCOMPARE(records.entries(), RecordFolder::pairAndLock());
         const qsizetype score = recordNumber(records.read(kScoreFileName), false);

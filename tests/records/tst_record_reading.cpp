@@ -6,7 +6,8 @@
 #include <QTest>
 
 #include "board/board_state.h"
-#include "records/record_files.h"
+#include "records/record_pair.h"
+#include "records/record_paths.h"
 #include "support/environment_value.h"
 #include "support/file_permissions.h"
 #include "support/record_folder.h"
@@ -108,10 +109,9 @@ private slots:
 
 void RecordReadingTest::firstRunCreatesBothFilesEmpty() {
     const RecordFolder records;
-    BoardState state;
-    const RecordsAtStartup shown = openRecordFiles(state);
+    const RecordsAtStartup shown = testing::openChosenRecordFiles();
     QCOMPARE(shown.error, QString());
-    QCOMPARE(state.windowsDir, records.folder());
+    QCOMPARE(GetSystemDir(readSettings()), records.folder());
     QCOMPARE(shown.score, QString());
     QCOMPARE(shown.name, QString());
     QCOMPARE(records.read(kScoreFileName), QByteArray(""));
@@ -122,12 +122,11 @@ void RecordReadingTest::storedRecordIsReadWholeAndLeftUnchanged() {
     const RecordFolder records;
     records.write(kScoreFileName, " 12\r\n");
     records.write(kNameFileName, "Niccol\xF2\r\n");
-    BoardState state;
-    const RecordsAtStartup shown = openRecordFiles(state);
+    const RecordsAtStartup shown = testing::openChosenRecordFiles();
     QCOMPARE(shown.error, QString());
     QCOMPARE(shown.score, u" 12\r\n"_s);
     QCOMPARE(shown.name, u"Niccolò\r\n"_s);
-    QVERIFY(state.recordReadAtStartup);
+    QVERIFY(shown.read);
     QCOMPARE(records.read(kScoreFileName), QByteArray(" 12\r\n"));
     QCOMPARE(records.read(kNameFileName), QByteArray("Niccol\xF2\r\n"));
     QCOMPARE(records.entries(), RecordFolder::pairAndLock());
@@ -140,14 +139,13 @@ void RecordReadingTest::unusablePlaceGivesOneMessageAndEmptyTexts() {
     const QByteArray oldName = records.read(kNameFileName);
     const QByteArray oldScore = records.read(kScoreFileName);
 
-    BoardState state;
     const RecordsAtStartup shown = [&] {
         const ObeyFilePermissions asAPlayer;
-        return openRecordFiles(state);
+        return testing::openChosenRecordFiles();
     }();
     QVERIFY2(shown.error.contains(blocked), qPrintable(shown.error));
     QVERIFY(shown.error.contains(u"Motivo: "));
-    QVERIFY(!state.recordReadAtStartup);
+    QVERIFY(!shown.read);
     QCOMPARE(shown.score, QString());
     QCOMPARE(shown.name, QString());
     QCOMPARE(records.read(kNameFileName), oldName);
@@ -225,9 +223,8 @@ void RecordReadingTest::folderFollowsTheBaseDirectoryRules() {
     const EnvironmentValue homeValue("HOME", placed(home));
     const QStringList before = QDir(records.home()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
 
-    BoardState state;
-    const RecordsAtStartup shown = openRecordFiles(state);
-    QCOMPARE(state.windowsDir, placed(folder));
+    const RecordsAtStartup shown = testing::openChosenRecordFiles();
+    QCOMPARE(GetSystemDir(readSettings()), placed(folder));
     if (!usable) {
         const QString told = configured == u"unreadable" ? configFile
                              : folder.isEmpty()          ? u"(cartella sconosciuta)"_s
@@ -248,8 +245,7 @@ void RecordReadingTest::garbageFileIsReadOnlyUpToTheLimit() {
     std::generate(garbage.begin(), garbage.end(), [&generator] { return char(generator.bounded(256)); });
     records.write(kScoreFileName, garbage);
 
-    BoardState state;
-    const RecordsAtStartup shown = openRecordFiles(state);
+    const RecordsAtStartup shown = testing::openChosenRecordFiles();
     QCOMPARE(shown.error, QString());
     QVERIFY(shown.score.size() <= kRecordReadLimit);
     QVERIFY(shown.score.size() >= kRecordReadLimit / 4);

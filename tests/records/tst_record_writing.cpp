@@ -15,7 +15,8 @@
 #include "board/board_state.h"
 #include "cycled_records.h"
 #include "records/new_file.h"
-#include "records/record_files.h"
+#include "records/record_pair.h"
+#include "records/record_paths.h"
 #include "records/record_text.h"
 #include "support/file_permissions.h"
 #include "support/record_folder.h"
@@ -101,8 +102,7 @@ void RecordWritingTest::writtenPairComesBackExactly() {
     QCOMPARE(records.read(kScoreFileName), scoreBytes);
     QCOMPARE(records.read(kNameFileName), nameBytes);
 
-    BoardState state;
-    const RecordsAtStartup shown = openRecordFiles(state);
+    const RecordsAtStartup shown = testing::openChosenRecordFiles();
     QCOMPARE(shown.score, score + u"\r\n"_s);
     QCOMPARE(shown.name, name + u"\r\n"_s);
 }
@@ -159,8 +159,7 @@ void RecordWritingTest::stoppedWriteIsFinishedOrUndoneBeforeReading() {
     for (const QString& file : files)
         records.write(file.section(u'=', 0, 0), file.section(u'=', 1).toUtf8() + "\r\n");
 
-    BoardState state;
-    const RecordsAtStartup shown = openRecordFiles(state);
+    const RecordsAtStartup shown = testing::openChosenRecordFiles();
     QCOMPARE(shown.error, QString());
     QCOMPARE(shown.score, replaced ? u" 15\r\n"_s : u" 12\r\n"_s);
     QCOMPARE(shown.name, replaced ? u"Bea\r\n"_s : u"Anna\r\n"_s);
@@ -217,8 +216,7 @@ void RecordWritingTest::plantedLockNeverBlocks() {
     }
 
     const ObeyFilePermissions asAPlayer;
-    BoardState state;
-    const RecordsAtStartup shown = openRecordFiles(state);
+    const RecordsAtStartup shown = testing::openChosenRecordFiles();
     QCOMPARE(shown.error, QString());
     QCOMPARE(shown.score, u" 12\r\n"_s);
     writeRecordPair(RecordLock(records.folder()), u" 15"_s, u"Bea"_s);

@@ -9,7 +9,7 @@ namespace brivadoro::testing {
 // whose doubles have forgotten start-up: a test sees only what it does itself.
 struct LoadedGame {
     TestWorld world;
-    Game game{world.services()};
+    Game game{world.services(), brivadoro::readSettings()};
     Tavola& board = loadQuietly();
 
 private:

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 
 #include "environment_value.h"
+#include "records/record_pair.h"
 
 namespace brivadoro::testing {
 
@@ -120,5 +121,11 @@ private:
     std::optional<EnvironmentValue> recordDir_;
     QStringList readOnly_;
 };
+
+// Start-up's record steps in the folder that the environment chooses now, as a game's start-up takes
+// them with the settings read at the program's start.
+inline RecordsAtStartup openChosenRecordFiles() {
+    return openRecordFiles(chooseRecordFolder(readSettings()));
+}
 
 } // namespace brivadoro::testing

@@ -38,7 +38,7 @@ public:
 struct TargetWorld {
     TestWorld world;
     ProbeSound sound;
-    Game game{{world.dialogs, world.random, sound, world.program}};
+    Game game{{world.dialogs, world.random, sound, world.program}, brivadoro::readSettings()};
 
     TargetWorld() {
         game.cmdNext_Click();

@@ -116,6 +116,11 @@ void CommandLineTest::answersWithoutAWindow_data() {
     QTest::newRow("Qt's option, then --version")
         << QStringList{u"-platform"_s, u"offscreen"_s, u"--version"_s} << 0 << kVersion.toString()
         << QString() << QString() << QString();
+    QTest::newRow("-f with -w")
+        << QStringList{u"-f"_s, u"-w"_s} << 2 << QString()
+        << u"brivadoro: --fullscreen e --window si escludono: scegline uno (brivadoro "
+           u"--help elenca le opzioni)\n"_s
+        << QString() << QString();
     QTest::newRow("Qt's option, then an unknown one")
         << QStringList{u"-platform"_s, u"offscreen"_s, u"--colori"_s} << 2 << QString()
         << unknown(u"--colori") << QString() << QString();
@@ -195,6 +200,9 @@ void CommandLineTest::gameChoicesTakeTheCommandLineThenTheFirstFileThatSetsThem_
         << QStringList() << u"FullScreen=TRUE\nSound=0\n"_s << none << true << false << none;
     QTest::newRow("--mute over Sound=true")
         << QStringList{u"--mute"_s} << u"Sound=true\n"_s << none << false << false << none;
+    QTest::newRow("-w -s over FullScreen=true and Sound=false")
+        << QStringList{u"-w"_s, u"-s"_s} << u"FullScreen=true\nSound=false\n"_s << none << false << true
+        << none;
     QTest::newRow("off is no false, as Qt would read it")
         << QStringList() << u"Sound=off\n"_s << none << false << true << notASwitch(u"Sound=off");
     QTest::newRow("the first file that sets a key, a mistake there")
@@ -234,12 +242,12 @@ void CommandLineTest::gameChoicesTakeTheCommandLineThenTheFirstFileThatSetsThem(
                  file.write(text.toUtf8()) == text.toUtf8().size()));
     }
     const brivadoro::testing::EnvironmentValue configDirs("XDG_CONFIG_DIRS", folders.join(u':'));
-    const brivadoro::GameChoices choices = brivadoro::readGameChoices(
+    const brivadoro::Settings settings = brivadoro::readSettings(
         brivadoro::readCommandLine(QStringList{u"brivadoro"_s} + arguments, brivadoro::QtOptions::Removed));
-    QCOMPARE(choices.fullScreen, fullScreen);
-    QCOMPARE(choices.sound, sound);
+    QCOMPARE(settings.fullScreen, fullScreen);
+    QCOMPARE(settings.sound, sound);
     const QString told = u"brivadoro: %1/brivadoro/brivadoro.conf: %2"_s.arg(folders[0], mistake);
-    QCOMPARE(choices.mistakes, mistake.isNull() ? QStringList() : QStringList{told});
+    QCOMPARE(settings.config.mistakes, mistake.isNull() ? QStringList() : QStringList{told});
 }
 
 QTEST_GUILESS_MAIN(CommandLineTest)

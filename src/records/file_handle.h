@@ -1,0 +1,61 @@
+#pragma once
+
+#include <optional>
+#include <utility>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QString>
+
+namespace brivadoro {
+
+// What stat and fstat tell of a file, named without the elaborated "struct" that the formatter's
+// versions lay out differently.
+using FileStatus = struct ::stat;
+
+// Whether two statuses are of one and the same file.
+inline bool sameFile(const FileStatus& one, const FileStatus& other) {
+    return one.st_dev == other.st_dev && one.st_ino == other.st_ino;
+}
+
+// What stands under the name, a link itself and not what it leads to; nothing, with errno set, when
+// nothing can be seen there.
+inline std::optional<FileStatus> linkStatus(const QString& path) {
+    FileStatus status{};
+    if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
+        return std::nullopt;
+    return status;
+}
+
+// Whether a regular file, not a link, stands under the name.
+inline bool isPlainFile(const QString& path) {
+    const std::optional<FileStatus> status = linkStatus(path);
+    return status && S_ISREG(status->st_mode);
+}
+
+// An open file descriptor, closed with the object: the one owner of every descriptor the records open.
+class FileHandle {
+public:
+    explicit FileHandle(int handle = -1) : handle_(handle) {}
+    ~FileHandle() {
+        if (handle_ >= 0)
+            ::close(handle_);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    FileHandle(FileHandle&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
+    FileHandle& operator=(FileHandle&& other) noexcept {
+        FileHandle old(std::exchange(handle_, std::exchange(other.handle_, -1)));
+        return *this;
+    }
+
+    [[nodiscard]] bool isOpen() const { return handle_ >= 0; }
+    [[nodiscard]] int get() const { return handle_; }
+
+private:
+    int handle_;
+};
+
+} // namespace brivadoro
