@@ -33,7 +33,8 @@ enum class Trick {
     PreviousVersionLock,
     LeftoverStagedScore,
     FolderForStagedScore,
-    ReadLockHeld
+    ReadLockHeld,
+    FolderForLockInStickyFolder
 };
 
 // Anna's process, holding a read lock on the class's lock file until it ends.
@@ -59,6 +60,7 @@ inline void playTrick(Trick trick, const RecordFolder& records, const QString& h
                             u"quadrix.txt.nuovo"_s, u"quadrix.txt.pronto"_s, u"record.lock"_s};
     // Anna's own file or folder under a name of the game's, with the mode she gave it.
     const auto leave = [&](const QString& name, const QByteArray& bytes, mode_t mode) {
+        QDir().mkpath(QFileInfo(records.path(name)).path());
         records.write(name, bytes);
         asAnna(records.path(name));
         ::chmod(QFile::encodeName(records.path(name)).constData(), mode);
@@ -72,7 +74,11 @@ inline void playTrick(Trick trick, const RecordFolder& records, const QString& h
         ::chmod(QFile::encodeName(records.path(kScoreFileName)).constData(), 0);
     else if (trick == Trick::StickyFolder)
         ::chmod(QFile::encodeName(records.folder()).constData(), 03775);
-    else if (trick == Trick::FolderForStagedScore) {
+    else if (trick == Trick::FolderForLockInStickyFolder) {
+        ::chmod(QFile::encodeName(records.folder()).constData(), 03775);
+        leave(u"record.lock/mio.txt"_s, "mio\n", 0644);
+        asAnna(records.path(u"record.lock"));
+    } else if (trick == Trick::FolderForStagedScore) {
         leave(u"aquadrix.txt.nuovo/mio.txt"_s, "mio\n", 0644);
         asAnna(records.path(u"aquadrix.txt.nuovo"));
         ::chmod(QFile::encodeName(records.path(u"aquadrix.txt.nuovo")).constData(), 0755);

@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "board/board_state.h"
+#include "records/record_commands.h"
 #include "records/record_pair.h"
 #include "records/record_paths.h"
 #include "support/environment_value.h"
@@ -105,6 +106,8 @@ private slots:
     void folderFollowsTheBaseDirectoryRules();
     void garbageFileIsReadOnlyUpToTheLimit();
     void utf8SequenceCutByTheLimitIsDropped();
+    void administratorSeesWhatPupilsGamesMeet_data();
+    void administratorSeesWhatPupilsGamesMeet();
 };
 
 void RecordReadingTest::firstRunCreatesBothFilesEmpty() {
@@ -257,6 +260,33 @@ void RecordReadingTest::utf8SequenceCutByTheLimitIsDropped() {
     const QByteArray fill(kRecordReadLimit - 1, 'a');
     records.write(kNameFileName, fill + "\xC3\xA9 and more");
     QCOMPARE(Leggifiletxt(records.path(kNameFileName)), QString::fromLatin1(fill));
+}
+
+void RecordReadingTest::administratorSeesWhatPupilsGamesMeet_data() {
+    QTest::addColumn<int>("mode"); // of the record files, which are a pupil's
+    QTest::addColumn<int>("status");
+    QTest::newRow("the class may read the record") << 0640 << 0;
+    QTest::newRow("a pupil's private record file") << 0600 << 1;
+}
+
+// Root may read and replace anything; its check speaks for the pupils' games, which cannot store a
+// record over one they cannot read.
+void RecordReadingTest::administratorSeesWhatPupilsGamesMeet() {
+    QFETCH(int, mode);
+    QFETCH(int, status);
+    if (::geteuid() != 0)
+        QSKIP("Only root's check speaks for the folder's group");
+    const RecordFolder records(testing::Sharing::Class);
+    for (const QStringView name : {kScoreFileName, kNameFileName}) {
+        records.write(name, "Anna\r\n");
+        (void)::chown(QFile::encodeName(records.path(name)).constData(), testing::kPupilA.uid,
+                      testing::kClassGroup);
+        ::chmod(QFile::encodeName(records.path(name)).constData(), mode_t(mode));
+    }
+    const CommandLineAnswer answer = showRecord(readSettings());
+    QCOMPARE(answer.exitStatus, std::optional(status));
+    const QString named = records.path(kScoreFileName) + u" non si può leggere dal gruppo"_s;
+    QCOMPARE(answer.standardOutput.contains(named), status != 0);
 }
 
 QTEST_MAIN(RecordReadingTest)

@@ -2,6 +2,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -44,6 +45,15 @@ void addRecordCommandRows() {
         << u"Cartella dei record: @/mancante/\nScelta da: la variabile d'ambiente BRIVADORO_RECORD_DIR\n"
            u"La cartella non si può usare: @/mancante/: la cartella non esiste.\n"_s
         << QString() << u"@/mancante"_s << QString();
+    QTest::newRow("--show-record, a folder with no record yet")
+        << QStringList{u"--show-record"_s} << -1
+        << u"Cartella dei record: @/vuota/\nScelta da: la variabile d'ambiente BRIVADORO_RECORD_DIR\n"
+           u"Record: nessun record ancora\n…"_s
+        << QString() << u"@/vuota"_s << QString();
+    QTest::newRow("--reset-record --yes, a folder with no record yet")
+        << QStringList{u"--reset-record"_s, u"--yes"_s} << 0
+        << u"Nella cartella @/vuota/ non c'era nessun record da azzerare.\n"_s << QString() << u"@/vuota"_s
+        << QString();
     const QString reset =
         u"Ho azzerato il record nella cartella @/\nIl record tolto era: punteggio « 12», nome « 12».\n"_s;
     QTest::newRow("--reset-record --yes")
@@ -58,6 +68,10 @@ void addRecordCommandRows() {
         << QStringList{u"--reset-record"_s} << 0
         << u"Azzero il record della cartella @/ (punteggio « 12», nome « 12»)? [s/N] "_s + reset << QString()
         << u"@"_s << u"sì\n"_s;
+    QTest::newRow("--reset-record on a terminal, its output to a file")
+        << QStringList{u"--reset-record"_s, u">/dev/null"_s} << 1
+        << u"Azzero il record della cartella @/ (punteggio « 12», nome « 12»)? [s/N] "_s << QString()
+        << u"@"_s << u"\n"_s;
     QTest::newRow("--reset-record on a terminal, answered with Enter")
         << QStringList{u"--reset-record"_s} << 1
         << u"Azzero il record della cartella @/ (punteggio « 12», nome « 12»)? [s/N] "
@@ -82,6 +96,7 @@ private slots:
     void answersWithoutAWindow();
     void gameChoicesTakeTheCommandLineThenTheFirstFileThatSetsThem_data();
     void gameChoicesTakeTheCommandLineThenTheFirstFileThatSetsThem();
+    void eachConfigurationFileIsOpenedOnce();
 };
 
 void CommandLineTest::answersWithoutAWindow_data() {
@@ -138,7 +153,7 @@ void CommandLineTest::answersWithoutAWindow() {
     if (!typed.isNull() && QProcess::execute(u"script"_s, {u"-qec"_s, u"true"_s, u"/dev/null"_s}) != 0)
         QSKIP("No terminal can be made here");
     const QString classFolder = runtimeFolder_.path() + u"/classe"_s;
-    QDir().mkpath(classFolder);
+    QDir().mkpath(classFolder + u"/vuota"_s);
     for (const char* name : {"aquadrix.txt", "quadrix.txt"}) {
         QFile file(classFolder + u'/' + QLatin1StringView(name));
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(" 12\r\n") == 5);
@@ -179,6 +194,7 @@ void CommandLineTest::answersWithoutAWindow() {
     files.removeOne(u"record.lock"_s); // a reset leaves the lock file, as every game does
     QCOMPARE(files.size(), 2);
     QVERIFY(!QFileInfo::exists(runtimeFolder_.path() + u"/data"_s));
+    QVERIFY(QDir(classFolder + u"/vuota"_s).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
 }
 
 void CommandLineTest::gameChoicesTakeTheCommandLineThenTheFirstFileThatSetsThem_data() {
@@ -248,6 +264,31 @@ void CommandLineTest::gameChoicesTakeTheCommandLineThenTheFirstFileThatSetsThem(
     QCOMPARE(settings.sound, sound);
     const QString told = u"brivadoro: %1/brivadoro/brivadoro.conf: %2"_s.arg(folders[0], mistake);
     QCOMPARE(settings.config.mistakes, mistake.isNull() ? QStringList() : QStringList{told});
+}
+
+// The program reads its configuration once, into the settings that all of it uses: a file is opened
+// once, however many keys it sets and however many parts of the program ask for them.
+void CommandLineTest::eachConfigurationFileIsOpenedOnce() {
+    if (QStandardPaths::findExecutable(u"strace"_s).isEmpty())
+        QSKIP("strace is not installed");
+    const QString config = runtimeFolder_.path() + u"/brivadoro/brivadoro.conf"_s;
+    QDir().mkpath(runtimeFolder_.path() + u"/brivadoro"_s);
+    QFile file(config);
+    const QByteArray text =
+        "RecordFolder=" + QFile::encodeName(runtimeFolder_.path()) + "\nFullScreen=1\nSound=0\n";
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+    file.close();
+    const QString trace = runtimeFolder_.path() + u"/strace.log"_s;
+    QProcess program;
+    program.setProcessEnvironment(programEnvironment(runtimeFolder_.path(), QString()));
+    program.start(u"strace"_s, {u"-f"_s, u"-e"_s, u"trace=open,openat,openat2"_s, u"-o"_s, trace,
+                                qEnvironmentVariable("BRIVADORO_PROGRAM"), u"--show-record"_s});
+    QVERIFY(program.waitForFinished(30'000));
+    QFile log(trace);
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QByteArray opens = log.readAll();
+    QVERIFY2(opens.contains(QFile::encodeName(config)), opens.constData());
+    QCOMPARE(opens.count(QFile::encodeName(config) + '"'), 1);
 }
 
 QTEST_GUILESS_MAIN(CommandLineTest)
