@@ -147,37 +147,47 @@ Attempt replaceUnlockable(const QString& folder, const QString& path, int openEr
     return Attempt::Again;
 }
 
+// One try at the lock on the file under path: Locked once held stands for the handle that holds it
+// and locked for the file it locked.
+Attempt tryLock(const QString& folder, const QString& path, FileHandle& held, FileStatus& locked) {
+    FileHandle handle(
+        ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    const int openError = handle.isOpen() ? 0 : errno;
+    if (openError == ENOENT) {
+        if (!NewFile(path, FileUse::Lock).isOpen() && errno != EEXIST)
+            refuse(folder, path, errno);
+        return Attempt::Again;
+    }
+    if (openError == EINTR)
+        return Attempt::Again;
+    if (openError != 0 && !isPlanted(openError))
+        refuse(folder, path, openError);
+    FileStatus info{};
+    if (openError != 0 || ::fstat(handle.get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return replaceUnlockable(folder, path, openError);
+    const Attempt attempt = requestLock(handle.get(), F_WRLCK, path);
+    if (attempt != Attempt::Locked)
+        return attempt;
+    // Locked, but perhaps a file that another game has just replaced: then lock the new one.
+    const std::optional<FileStatus> named = linkStatus(path);
+    if (!named || !sameFile(*named, info))
+        return Attempt::Again;
+    held = std::move(handle);
+    locked = info;
+    return Attempt::Locked;
+}
+
 } // namespace
 
 RecordLock::RecordLock(const QString& folder)
     : folder_(folder), path_(recordFilePath(folder, kLockFileName)) {
     if (folder.isEmpty())
         throw RecordFileError(kUnknownFolder.toString(), kReasonNoFolder.toString());
-    const QByteArray name = QFile::encodeName(path_);
     const QDeadlineTimer deadline(kRecordLockWait);
     for (;;) {
-        Attempt attempt = Attempt::Again;
-        FileHandle handle(::open(name.constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-        const int openError = handle.isOpen() ? 0 : errno;
-        FileStatus info{};
-        if (openError == ENOENT) {
-            if (!NewFile(path_, FileUse::Lock).isOpen() && errno != EEXIST)
-                refuse(folder, path_, errno);
-        } else if (openError != 0 && openError != EINTR && !isPlanted(openError)) {
-            refuse(folder, path_, openError);
-        } else if (openError != 0 || ::fstat(handle.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-            if (openError != EINTR)
-                attempt = replaceUnlockable(folder, path_, openError);
-        } else {
-            attempt = requestLock(handle.get(), F_WRLCK, path_);
-            // Locked, but perhaps a file that another game has just replaced: then lock the new one.
-            const std::optional<FileStatus> named = linkStatus(path_);
-            if (attempt == Attempt::Locked && named && sameFile(*named, info)) {
-                handle_ = std::move(handle);
-                locked_ = info;
-                return;
-            }
-        }
+        const Attempt attempt = tryLock(folder_, path_, handle_, locked_);
+        if (attempt == Attempt::Locked)
+            return;
         if (deadline.hasExpired())
             throw RecordFileError(path_,
                                   (attempt == Attempt::Busy ? kReasonInUse : kReasonUnsettled).toString());
