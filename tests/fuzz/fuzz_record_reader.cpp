@@ -7,8 +7,8 @@
 #include <QStringDecoder>
 
 #include "fuzz_check.h"
-#include "records/record_pair.h"
 #include "records/record_paths.h"
+#include "records/record_reading.h"
 #include "records/record_text.h"
 
 using namespace Qt::StringLiterals;
