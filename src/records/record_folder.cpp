@@ -12,7 +12,6 @@ namespace brivadoro {
 
 namespace {
 
-constexpr QStringView kDataUnderHome = u"/.local/share";
 constexpr QStringView kRecordsFolder = u"/brivadoro";
 constexpr QStringView kReasonFileInPath = u"nel percorso c'è un file al posto di una cartella: %1";
 constexpr QStringView kReasonCannotMakeFolder = u"la cartella non si può creare";
@@ -29,18 +28,8 @@ QString withSlash(const QString& folder) {
     return QDir::cleanPath(folder) + u'/';
 }
 
-// The XDG base directory rules, which QStandardPaths bends: a relative path is ignored, since it
-// would move with the working folder, and with no usable HOME there is no place at all rather than
-// the root folder.
-QString perUserFolder() {
-    QString base = qEnvironmentVariable("XDG_DATA_HOME");
-    if (!QDir::isAbsolutePath(base)) {
-        const QString home = qEnvironmentVariable("HOME");
-        if (!QDir::isAbsolutePath(home) || !QFileInfo(home).isDir())
-            return {};
-        base = home % kDataUnderHome;
-    }
-    return withSlash(base % kRecordsFolder);
+QString perUserFolder(const Settings& settings) {
+    return settings.dataHome.isEmpty() ? QString() : withSlash(settings.dataHome % kRecordsFolder);
 }
 
 // The nearest existing ancestor of path when it is not a folder: what stops the folder's creation.
@@ -67,7 +56,7 @@ RecordFolderChoice chooseRecordFolder(const Settings& settings) {
         return {{}, FolderSource::Configuration, configured.file, configured.unreadable};
     if (!configured.value.isEmpty())
         return {withSlash(configured.value), FolderSource::Configuration, configured.file, {}};
-    return {perUserFolder(), FolderSource::PerUser, {}, {}};
+    return {perUserFolder(settings), FolderSource::PerUser, {}, {}};
 }
 
 QString GetSystemDir(const Settings& settings) {

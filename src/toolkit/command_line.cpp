@@ -8,7 +8,9 @@
 #include <unistd.h>
 
 #include <QCommandLineParser>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include "toolkit/program_control.h"
 #include "toolkit/program_version.h"
@@ -43,6 +45,7 @@ constexpr QStringView kMuteDescription = u"gioca senza suoni, senza caricarne la
 constexpr QStringView kSoundDescription = u"gioca con i suoni (come Sound=true)";
 constexpr QStringView kOpposites = u"%1: %2 e %3 si escludono: scegline uno (%1 --help elenca le opzioni)";
 constexpr const char* kRecordDirVariable = "BRIVADORO_RECORD_DIR";
+constexpr QStringView kDataUnderHome = u"/.local/share";
 constexpr QStringView kUnknownOption = u"%1: opzione sconosciuta: %2 (%1 --help elenca le opzioni)";
 constexpr QStringView kUnexpectedArgument = u"%1: argomento inatteso: %2 (%1 --help elenca le opzioni)";
 
@@ -189,12 +192,30 @@ CommandLineAnswer answerCommandLine(const QStringList& arguments, QtOptions qtOp
     return answer;
 }
 
+namespace {
+
+// The XDG base directory rules, which QStandardPaths bends: a relative path is ignored, since it
+// would move with the working folder, and with no usable HOME there is no place at all rather than
+// the root folder.
+QString dataHome() {
+    const QString base = qEnvironmentVariable("XDG_DATA_HOME");
+    if (QDir::isAbsolutePath(base))
+        return base;
+    const QString home = qEnvironmentVariable("HOME");
+    if (!QDir::isAbsolutePath(home) || !QFileInfo(home).isDir())
+        return {};
+    return home + kDataUnderHome.toString();
+}
+
+} // namespace
+
 Settings readSettings(const CommandLineAnswer& answer) {
     Settings settings;
     settings.config = readConfiguration();
     settings.fullScreen = answer.fullScreen.value_or(settings.config.fullScreen.value_or(false));
     settings.sound = answer.sound.value_or(settings.config.sound.value_or(true));
     settings.recordDirVariable = qEnvironmentVariable(kRecordDirVariable);
+    settings.dataHome = dataHome();
     return settings;
 }
 

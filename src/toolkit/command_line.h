@@ -38,6 +38,7 @@ struct Settings {
     bool sound = true;
     Configuration config;
     QString recordDirVariable; // empty when unset
+    QString dataHome;          // the player's data folder by the base directory rules; empty for none
 };
 
 // Asks the person at the terminal a question; true for yes.
@@ -67,7 +68,8 @@ CommandLineAnswer answerCommandLine(const QStringList& arguments, QtOptions qtOp
 // says yes; anything else, or nothing, no.
 bool askOnTerminal(const QString& question);
 
-// Reads the configuration files and BRIVADORO_RECORD_DIR, once, under the command line's choices.
+// Reads the configuration files, BRIVADORO_RECORD_DIR and the player's data folder, once, under the
+// command line's choices.
 Settings readSettings(const CommandLineAnswer& answer = {});
 
 // Prints lines on standard error, a line each.
