@@ -198,7 +198,7 @@ namespace {
 // would move with the working folder, and with no usable HOME there is no place at all rather than
 // the root folder.
 QString dataHome() {
-    const QString base = qEnvironmentVariable("XDG_DATA_HOME");
+    QString base = qEnvironmentVariable("XDG_DATA_HOME");
     if (QDir::isAbsolutePath(base))
         return base;
     const QString home = qEnvironmentVariable("HOME");
