@@ -6,6 +6,8 @@
 
 #include "game/game.h"
 #include "records/record_commands.h"
+#include "report/report_command.h"
+#include "diary/diary_folder.h"
 #include "records/record_folder.h"
 #include "sound/sdl_player.h"
 #include "sound/silent_player.h"
@@ -19,7 +21,8 @@ int main(int argc, char* argv[]) {
     // --help, --version, the records' commands and a mistyped option are answered before
     // QApplication, which needs a display; the options that may be Qt's own wait until QApplication
     // has taken those out.
-    const brivadoro::RecordCommands records{&brivadoro::showRecord, &brivadoro::resetRecord};
+    const brivadoro::RecordCommands records{&brivadoro::showRecordAndDiary, &brivadoro::resetRecord,
+                                            &brivadoro::reportDiary};
     if (const auto early = brivadoro::answerCommandLine(brivadoro::argumentsOf(argc, argv),
                                                         brivadoro::QtOptions::NotYetRemoved, records);
         early.exitStatus)

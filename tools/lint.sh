@@ -57,7 +57,7 @@ tidy() {
 
 # The folders of src/ from the bottom up, those of one level side by side: a file may include from
 # its own level and the levels below. src/main.cpp stands above them all.
-layer_order=(toolkit board "clock records sound targets" game)
+layer_order=(toolkit board "clock records sound targets" diary "report game")
 
 layers() {
     local -A level

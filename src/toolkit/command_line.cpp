@@ -43,6 +43,17 @@ constexpr QStringView kFullScreenDescription = u"apre il gioco a schermo intero 
 constexpr QStringView kWindowDescription = u"apre il gioco in una finestra (come FullScreen=false)";
 constexpr QStringView kMuteDescription = u"gioca senza suoni, senza caricarne la libreria (come Sound=false)";
 constexpr QStringView kSoundDescription = u"gioca con i suoni (come Sound=true)";
+constexpr QStringView kReportDescription =
+    u"mostra l'andamento di ogni alunno dal diario della cartella dei record, ed esce";
+constexpr QStringView kSinceDescription = u"con --report, solo le partite da quel giorno in poi";
+constexpr QStringView kOutputDescription = u"con --report, scrive ogni partita nel file CSV indicato";
+constexpr QStringView kSinceValue = u"AAAA-MM-GG";
+constexpr QStringView kOutputValue = u"FILE.csv";
+constexpr QStringView kBadSince = u"%1: --since vuole una data nella forma AAAA-MM-GG, non %2";
+constexpr QStringView kReportOnly = u"%1: --since e --output valgono solo con --report";
+constexpr QStringView kReportAlone = u"%1: --report non si usa insieme a --show-record né a --reset-record";
+constexpr QStringView kNotCsv = u"%1: --output scrive un file .csv, non %2";
+constexpr QStringView kCsvSuffix = u".csv";
 constexpr QStringView kOpposites = u"%1: %2 e %3 si escludono: scegline uno (%1 --help elenca le opzioni)";
 constexpr const char* kRecordDirVariable = "BRIVADORO_RECORD_DIR";
 constexpr QStringView kDataUnderHome = u"/.local/share";
@@ -110,11 +121,40 @@ CommandLineAnswer refused(QStringView message, const QString& what) {
     return {ExitStatus::Usage, {}, message.toString().arg(kProgramName, what) + u'\n'};
 }
 
+CommandLineAnswer refused(QStringView message) {
+    return {ExitStatus::Usage, {}, message.toString().arg(kProgramName) + u'\n'};
+}
+
 // A pair of options that set one choice each way: on, off, or none when neither is given.
 struct OptionPair {
     const QCommandLineOption& on;
     const QCommandLineOption& off;
 };
+
+// The options that shape --report, and those it cannot go with.
+struct ReportOptions {
+    const QCommandLineOption& show;
+    const QCommandLineOption& reset;
+    const QCommandLineOption& report;
+    const QCommandLineOption& since;
+    const QCommandLineOption& output;
+};
+
+// A usage mistake in the report's options; no status when there is none.
+CommandLineAnswer reportMistake(const QCommandLineParser& parser, const ReportOptions& options) {
+    if (!parser.isSet(options.report))
+        return parser.isSet(options.since) || parser.isSet(options.output) ? refused(kReportOnly)
+                                                                           : CommandLineAnswer{};
+    if (parser.isSet(options.show) || parser.isSet(options.reset))
+        return refused(kReportAlone);
+    const QString since = parser.value(options.since);
+    if (parser.isSet(options.since) && !QDate::fromString(since, Qt::ISODate).isValid())
+        return refused(kBadSince, since);
+    const QString output = parser.value(options.output);
+    if (parser.isSet(options.output) && !output.endsWith(kCsvSuffix, Qt::CaseInsensitive))
+        return refused(kNotCsv, output);
+    return {};
+}
 
 std::optional<bool> chosen(const QCommandLineParser& parser, const OptionPair& pair) {
     if (parser.isSet(pair.on) || parser.isSet(pair.off))
@@ -134,7 +174,11 @@ CommandLineAnswer readCommandLine(const QStringList& arguments, QtOptions qtOpti
     const QCommandLineOption show(u"show-record"_s, kShowDescription.toString());
     const QCommandLineOption reset(u"reset-record"_s, kResetDescription.toString());
     const QCommandLineOption yes(u"yes"_s, kYesDescription.toString());
-    const QList<QCommandLineOption> options{help, version, fullScreen, window, mute, sound, show, reset, yes};
+    const QCommandLineOption report(u"report"_s, kReportDescription.toString());
+    const QCommandLineOption since(u"since"_s, kSinceDescription.toString(), kSinceValue.toString());
+    const QCommandLineOption output(u"output"_s, kOutputDescription.toString(), kOutputValue.toString());
+    const QList<QCommandLineOption> options{help,  version, fullScreen, window, mute,  sound,
+                                            show,  reset,   yes,        report, since, output};
     constexpr qsizetype kPlayerOptions = 6;
     QCommandLineParser parser;
     // Qt's options are single words after one dash, as in -platform.
@@ -157,7 +201,12 @@ CommandLineAnswer readCommandLine(const QStringList& arguments, QtOptions qtOpti
         return {ExitStatus::Normal, helpText(options, kPlayerOptions), {}};
     if (parser.isSet(version))
         return {ExitStatus::Normal, versionLine(), {}};
+    if (const CommandLineAnswer mistake = reportMistake(parser, {show, reset, report, since, output}); mistake.exitStatus)
+        return mistake;
     CommandLineAnswer answer;
+    if (parser.isSet(report))
+        answer.recordCommand = RecordCommand::Report;
+    answer.report = {QDate::fromString(parser.value(since), Qt::ISODate), parser.value(output)};
     if (parser.isSet(show))
         answer.recordCommand = RecordCommand::Show;
     else if (parser.isSet(reset))
@@ -181,6 +230,8 @@ CommandLineAnswer answerCommandLine(const QStringList& arguments, QtOptions qtOp
     CommandLineAnswer answer = readCommandLine(arguments, qtOptions);
     if (answer.recordCommand == RecordCommand::Show)
         answer = records.show(readSettings(answer));
+    else if (answer.recordCommand == RecordCommand::Report)
+        answer = records.report(readSettings(answer), answer.report);
     else if (answer.recordCommand == RecordCommand::Reset && answer.confirmed)
         answer = records.reset(readSettings(answer), [](const QString&) { return true; });
     else if (answer.recordCommand == RecordCommand::Reset && ::isatty(STDIN_FILENO) == 0)
@@ -214,6 +265,7 @@ Settings readSettings(const CommandLineAnswer& answer) {
     settings.config = readConfiguration();
     settings.fullScreen = answer.fullScreen.value_or(settings.config.fullScreen.value_or(false));
     settings.sound = answer.sound.value_or(settings.config.sound.value_or(true));
+    settings.diary = settings.config.diary.value_or(true);
     settings.recordDirVariable = qEnvironmentVariable(kRecordDirVariable);
     settings.dataHome = dataHome();
     return settings;

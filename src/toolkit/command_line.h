@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -14,7 +15,13 @@ namespace brivadoro {
 enum class QtOptions { NotYetRemoved, Removed };
 
 // What the administrator's options ask of the records.
-enum class RecordCommand { None, Show, Reset };
+enum class RecordCommand { None, Show, Reset, Report };
+
+// What --report is asked for: the games from a day on, or all; the text on standard output, or a file.
+struct ReportRequest {
+    QDate since;    // null for every game
+    QString output; // empty for the text on standard output; a file whose name ends in .csv otherwise
+};
 
 // What the program says to its command line, and the status it then ends with; no status means
 // the game starts, unless the records are to be shown or reset first.
@@ -24,6 +31,7 @@ struct CommandLineAnswer {
     QString errorOutput;
     RecordCommand recordCommand = RecordCommand::None;
     bool confirmed = false; // --yes: the reset asks no question
+    ReportRequest report;   // --since and --output, with --report
     // --fullscreen or --window, --mute or --sound: each wins over the configuration file, either way;
     // none when the command line says nothing.
     std::optional<bool> fullScreen = std::nullopt;
@@ -36,6 +44,7 @@ struct CommandLineAnswer {
 struct Settings {
     bool fullScreen = false;
     bool sound = true;
+    bool diary = true; // Diary: whether each finished game is kept in the records folder's diary
     Configuration config;
     QString recordDirVariable; // empty when unset
     QString dataHome;          // the player's data folder by the base directory rules; empty for none
@@ -49,6 +58,7 @@ using Confirmation = std::function<bool(const QString& question)>;
 struct RecordCommands {
     std::function<CommandLineAnswer(const Settings& settings)> show;
     std::function<CommandLineAnswer(const Settings& settings, const Confirmation& confirm)> reset;
+    std::function<CommandLineAnswer(const Settings& settings, const ReportRequest& request)> report;
 };
 
 // Reads the program's arguments, the program's name first. --help and --version are answered at

@@ -157,6 +157,7 @@ Configuration readConfiguration() {
     config.fullScreen =
         switchValue(firstSetting(files, kConfigFullScreen), kConfigFullScreen, config.mistakes);
     config.sound = switchValue(firstSetting(files, kConfigSound), kConfigSound, config.mistakes);
+    config.diary = switchValue(firstSetting(files, kConfigDiary), kConfigDiary, config.mistakes);
     return config;
 }
 

@@ -15,7 +15,9 @@ inline constexpr QStringView kConfigFile = u"brivadoro/brivadoro.conf";
 inline constexpr QStringView kConfigRecordFolder = u"RecordFolder";
 inline constexpr QStringView kConfigFullScreen = u"FullScreen";
 inline constexpr QStringView kConfigSound = u"Sound";
-inline constexpr std::array<QStringView, 3> kConfigKeys{kConfigRecordFolder, kConfigFullScreen, kConfigSound};
+inline constexpr QStringView kConfigDiary = u"Diary";
+inline constexpr std::array<QStringView, 4> kConfigKeys{kConfigRecordFolder, kConfigFullScreen, kConfigSound,
+                                                        kConfigDiary};
 
 // A key's value and the configuration file it came from; both null when no file sets the key.
 struct ConfigValue {
@@ -38,6 +40,7 @@ struct Configuration {
     // or its value is a mistake.
     std::optional<bool> fullScreen;
     std::optional<bool> sound;
+    std::optional<bool> diary;
     // A line each for standard error: a file that is there but cannot be read, one that is no INI
     // file, a group or key that the game does not know (with the known key nearest to it), and a
     // yes-or-no key whose value is neither.
