@@ -63,7 +63,7 @@ QString diaryTime(const QDateTime& moment) {
     const int hours = std::abs(offset) / kMinutesPerHour;
     const int minutes = std::abs(offset) % kMinutesPerHour;
     return moment.toString(u"yyyy-MM-ddTHH:mm:ss"_s) + (offset < 0 ? u'-' : u'+') +
-           u"%1:%2"_s.arg(hours, 2, 10, u'0').arg(minutes, 2, 10, u'0');
+           u"%1:%2"_s.arg(hours, 2, 10, QChar(u'0')).arg(minutes, 2, 10, QChar(u'0'));
 }
 
 QByteArray encodeDiaryLine(const DiaryEntry& entry) {

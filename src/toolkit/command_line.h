@@ -31,7 +31,7 @@ struct CommandLineAnswer {
     QString errorOutput;
     RecordCommand recordCommand = RecordCommand::None;
     bool confirmed = false; // --yes: the reset asks no question
-    ReportRequest report;   // --since and --output, with --report
+    ReportRequest report{}; // --since and --output, with --report
     // --fullscreen or --window, --mute or --sound: each wins over the configuration file, either way;
     // none when the command line says nothing.
     std::optional<bool> fullScreen = std::nullopt;

@@ -157,7 +157,9 @@ Configuration readConfiguration() {
     config.fullScreen =
         switchValue(firstSetting(files, kConfigFullScreen), kConfigFullScreen, config.mistakes);
     config.sound = switchValue(firstSetting(files, kConfigSound), kConfigSound, config.mistakes);
-    config.diary = switchValue(firstSetting(files, kConfigDiary), kConfigDiary, config.mistakes);
+    const ConfigValue diary = firstSetting(files, kConfigDiary);
+    config.diary = switchValue(diary, kConfigDiary, config.mistakes);
+    config.diaryFile = diary.file;
     return config;
 }
 

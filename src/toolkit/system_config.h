@@ -41,6 +41,7 @@ struct Configuration {
     std::optional<bool> fullScreen;
     std::optional<bool> sound;
     std::optional<bool> diary;
+    QString diaryFile; // the file that sets Diary, if any
     // A line each for standard error: a file that is there but cannot be read, one that is no INI
     // file, a group or key that the game does not know (with the known key nearest to it), and a
     // yes-or-no key whose value is neither.
