@@ -1,6 +1,7 @@
 #include "diary_folder.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include "records/file_handle.h"
 #include "records/record_commands.h"
@@ -107,8 +108,9 @@ CommandLineAnswer showRecordAndDiary(const Settings& settings) {
         answer.standardOutput += kDiaryOff.arg(settings.config.diaryFile);
         return answer;
     }
-    if (choice.folder.isEmpty())
-        return answer;
+    if (!QFileInfo(choice.folder).isDir())
+        return answer; // the record's lines have said why
+
     const DiaryFolder diary = checkDiaryFolder(choice);
     bool inOrder = diary.problem.isEmpty();
     if (!inOrder) {
