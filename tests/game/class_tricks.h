@@ -43,6 +43,21 @@ inline constexpr QStringView kReadLocker =
     u"fcntl.fcntl(handle, fcntl.F_OFD_SETLK, struct.pack('hhqqi4x', fcntl.F_RDLCK, 0, 0, 0, 0))\n"
     u"print('held', flush=True)\nsys.stdin.read()\n";
 
+// The class's diary folder as the administrator makes it: root's, the class's group, sticky, 3770.
+inline QString prepareDiary(const RecordFolder& records) {
+    const QString diary = records.folder() + u"diario"_s;
+    QDir().mkpath(diary);
+    (void)::chown(QFile::encodeName(diary).constData(), 0, kClassGroup);
+    ::chmod(QFile::encodeName(diary).constData(), 03770);
+    return diary + u'/';
+}
+
+// Runs a shell command as the pupil, in the class's group; its exit status.
+inline int runAs(const Account& pupil, const QString& command) {
+    return QProcess::execute(u"setpriv"_s, {u"--reuid=%1"_s.arg(pupil.uid), u"--regid=%1"_s.arg(kClassGroup),
+                                            u"--clear-groups"_s, u"--"_s, u"sh"_s, u"-c"_s, command});
+}
+
 inline void asAnna(const QString& path) {
     (void)::lchown(QFile::encodeName(path).constData(), kPupilA.uid, kClassGroup);
 }

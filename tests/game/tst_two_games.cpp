@@ -9,6 +9,8 @@
 #include <QTest>
 
 #include "class_tricks.h"
+#include "diary/diary_folder.h"
+#include "diary/diary_line.h"
 #include "pupil_player.h"
 #include "records/new_file.h"
 #include "records/record_pair.h"
@@ -105,6 +107,7 @@ void TwoGamesTest::higherRecordAlwaysSurvives() {
     if (pupils && ::geteuid() != 0)
         QSKIP("Games of two accounts need root to start them");
     const RecordFolder records(pupils ? Sharing::Class : Sharing::OneLogin);
+    const QString diary = pupils ? prepareDiary(records) : QString();
     Player anna(u"Anna"_s, u" 30"_s, pupils ? &kPupilA : nullptr,
                 pupils ? records.accountHome(kPupilA) : QString());
     Player bruno(u"Bruno"_s, u" 20"_s, pupils ? &kPupilB : nullptr,
@@ -142,6 +145,15 @@ void TwoGamesTest::higherRecordAlwaysSurvives() {
           brunoFirstCount, qlonglong(longestEndMs));
     QVERIFY(anna.finished());
     QVERIFY(bruno.finished());
+    // Each end left its one entry in its own pupil's diary, however the two ends met.
+    for (const Account* pupil : {&kPupilA, &kPupilB}) {
+        QFile file(diary + diaryFileName(pupil->uid, false));
+        QVERIFY(!pupils || file.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        QCOMPARE(std::ranges::count_if(
+                     lines, [](const QByteArray& line) { return decodeDiaryLine(line).has_value(); }),
+                 pupils ? kRounds : 0);
+    }
 }
 
 // Two pupils, each under an account of their own with a umask that keeps files private, beat each
@@ -150,6 +162,7 @@ void TwoGamesTest::pupilsBeatEachOtherInTurn() {
     if (::geteuid() != 0)
         QSKIP("Games of two accounts need root to start them");
     const RecordFolder records(Sharing::Class);
+    const QString diary = prepareDiary(records);
     records.write(kScoreFileName, " 10\r\n");
     records.write(kNameFileName, "Zo\xC3\xAB\r\n");
     for (int score = 20; score <= 50; score += 10) {
@@ -173,6 +186,13 @@ void TwoGamesTest::pupilsBeatEachOtherInTurn() {
         QCOMPARE(info.st_mode & 07777, mode_t(mode));
         QCOMPARE(info.st_gid, kClassGroup);
     }
+    // In the prepared diario/, Anna can neither change, remove nor replace Bruno's file.
+    const QString brunos = diary + diaryFileName(kPupilB.uid, false);
+    const QByteArray kept = records.read(u"diario/"_s + diaryFileName(kPupilB.uid, false));
+    QCOMPARE(kept.count('\n'), 3);
+    for (const QString& trick : {u"echo 0 >> %1"_s, u"rm -f %1"_s, u"mv %1 %1.mio"_s, u"ln -sf /tmp %1"_s})
+        QVERIFY(runAs(kPupilA, trick.arg(brunos)) != 0);
+    QCOMPARE(records.read(u"diario/"_s + diaryFileName(kPupilB.uid, false)), kept);
 }
 
 void TwoGamesTest::trickOfOnePupilNeverReachesOutside_data() {
