@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Sets Brivadoro up when needed and runs every check, or only the steps named (tools/test.sh asan fuzz):
-#   tests  the test suite in build/, the short games in a real window included
+#   tests  the test suite in build/, the short games in a real window included; its static checks
+#          run beside the other tests, at the lowest priority
 #   asan   the test suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer in build-asan/
-#   fuzz   the fuzz targets of build-asan/, each for a bounded time from its seed corpus
+#   fuzz   the fuzz targets of build-asan/, each for a bounded time from its seed corpus; with asan,
+#          one at a time beside asan's tests, at the lowest priority
 #   robot  a full five-minute game of build/brivadoro in a real window under Xvfb, played from outside
 #   package  the Debian package built by tools/package.sh, its contents and lintian's verdict
 #   other-release  the set-up, the tests step and the package step again, in a minimal root of the
@@ -42,11 +44,42 @@ await_preparation() {
     return "$status"
 }
 
+# Runs the rest of the arguments while the function named first runs in the background at the
+# lowest priority: work that waits on nothing takes the processor that the foreground's tests, one at
+# a time and often waiting on a window, leave idle, and the foreground still gets a processor
+# whenever it asks. The background's output follows the foreground's; the status is the first
+# failure's of the two.
+alongside() {
+    local background=$1 log pid status=0 background_status=0
+    shift
+    log=$(mktemp)
+    (
+        renice -n 19 "$BASHPID" >/dev/null
+        "$background"
+    ) >"$log" 2>&1 &
+    pid=$!
+    "$@" || status=$?
+    wait "$pid" || background_status=$?
+    cat "$log"
+    rm -f "$log"
+    ((status != 0)) || status=$background_status
+    return "$status"
+}
+
+suite() { ctest --test-dir build --output-on-failure --timeout 600 ${TEST_EXCLUDE:+--exclude-regex "$TEST_EXCLUDE"} "$@"; }
+static_checks() { suite --label-regex lint; }
+fuzz_targets() { ctest --test-dir build-asan --label-regex fuzz --parallel "${1:-2}" --output-on-failure; }
+fuzz_targets_one_at_a_time() { fuzz_targets 1; }
+asan_suite() { ctest --test-dir build-asan --label-exclude fuzz --output-on-failure --timeout 600; }
+
 run_step() {
     case $1 in
-    tests) ctest --test-dir build --output-on-failure --timeout 600 ${TEST_EXCLUDE:+--exclude-regex "$TEST_EXCLUDE"} ;;
-    asan) ctest --test-dir build-asan --label-exclude fuzz --output-on-failure --timeout 600 ;;
-    fuzz) ctest --test-dir build-asan --label-regex fuzz --parallel 2 --output-on-failure ;;
+    tests) alongside static_checks suite --label-exclude lint ;;
+    asan) asan_suite ;;
+    fuzz) fuzz_targets ;;
+    # Each fuzz target alone on the processor that the sanitizer build's tests leave idle: as long a
+    # run, on as much of a processor, as when the targets run two at a time on their own.
+    asan-and-fuzz) alongside fuzz_targets_one_at_a_time asan_suite ;;
     robot)
         dbus-run-session -- /usr/bin/python3 tests/e2e/play_full_game.py --program build/brivadoro \
             --probe build/tests/e2e/ping_probe --screenshots build/tests/e2e/screenshots-full-game
@@ -81,6 +114,14 @@ for step in "${steps[@]}"; do
     if [[ $step == asan || $step == fuzz ]] && [ -z "${asan_built:-}" ]; then
         timed build-asan build_asan
         asan_built=yes
+    fi
+    # The fuzz targets run beside the sanitizer build's tests when both are asked for, and once.
+    if [ "$step" = asan ] && wants fuzz && [ -z "${fuzzed:-}" ]; then
+        step=asan-and-fuzz
+    fi
+    if [[ $step == fuzz || $step == asan-and-fuzz ]]; then
+        [ -z "${fuzzed:-}" ] || continue
+        fuzzed=yes
     fi
     # The robot's game waits on its clock for five minutes and needs little of the processors: the
     # other release's step runs beside it, at a lower priority, so that the game gets a processor
