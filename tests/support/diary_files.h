@@ -1,7 +1,5 @@
 #pragma once
 
-#include <optional>
-
 #include <unistd.h>
 
 #include <QByteArray>
@@ -36,16 +34,19 @@ inline QString diaryFolder(const RecordFolder& records) {
     return folder;
 }
 
-// Puts the bytes in the diary file of that name, owned by the account when one is given (as root).
+// An owner that chown leaves as it is.
+inline constexpr auto kSameOwner = static_cast<uid_t>(-1);
+
+// Puts the bytes in the diary file of that name, given to the owner when there is one (as root).
 inline void writeDiaryFile(const RecordFolder& records, const QString& fileName, const QByteArray& bytes,
-                           std::optional<uid_t> owner = std::nullopt) {
+                           uid_t owner = kSameOwner) {
     const QString path = diaryFolder(records) + fileName;
     QFile file(path);
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         file.write(bytes);
     file.close();
-    if (owner)
-        (void)::chown(QFile::encodeName(path).constData(), *owner, static_cast<gid_t>(-1));
+    if (owner != kSameOwner)
+        (void)::chown(QFile::encodeName(path).constData(), owner, static_cast<gid_t>(-1));
 }
 
 } // namespace brivadoro::testing
