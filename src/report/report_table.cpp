@@ -1,6 +1,7 @@
 #include "report_table.h"
 
 #include <algorithm>
+#include <numeric>
 
 #include <QTextBoundaryFinder>
 
@@ -108,9 +109,7 @@ PupilRow ReportBuilder::rowOf(const Pupil& pupil) {
         if (std::pair(typed->count, typed->lastTyped) > std::pair(often->count, often->lastTyped))
             often = typed;
     }
-    double sum = 0;
-    for (const int score : recent)
-        sum += score;
+    const double sum = std::accumulate(recent.cbegin(), recent.cend(), 0.0);
     return {often.key(),        pupil.account,
             pupil.games,        pupil.best,
             recent.constLast(), sum / double(recent.size()),

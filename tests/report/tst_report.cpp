@@ -38,6 +38,15 @@ CommandLineAnswer reportIn(RecordFolder& records, Setup setup, const QString& ou
     return reportDiary(readSettings(), {{}, file});
 }
 
+QByteArray quoted(QByteArrayView cell) {
+    return '"' + cell.toByteArray() + '"';
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 } // namespace
 
 class ReportTest : public QObject {
@@ -58,8 +67,8 @@ private slots:
         QTest::newRow("negative score") << u"-4"_s << "-4"_ba;
         QTest::newRow("signed number") << u"+5"_s << "+5"_ba;
         QTest::newRow("decimal comma") << u"-3,5"_s << "-3,5"_ba;
-        QTest::newRow("separator") << u"a;b"_s << "\"a;b\""_ba;
-        QTest::newRow("formula with separator") << u"=a;b"_s << "\"'=a;b\""_ba;
+        QTest::newRow("separator") << u"a;b"_s << quoted("a;b");
+        QTest::newRow("formula with separator") << u"=a;b"_s << quoted("'=a;b");
         QTest::newRow("quotes") << u"Zoë \"la\""_s << "\"Zoë \"\"la\"\"\""_ba;
         QTest::newRow("line feed") << u"a\nb"_s << "\"a\nb\""_ba;
     }
@@ -174,7 +183,7 @@ private slots:
         const QString csv = records.home() + u"/partite.csv"_s;
         const CommandLineAnswer answer = reportDiary(readSettings(), {{}, csv});
         QCOMPARE(answer.exitStatus, ExitStatus::Normal);
-        const QString account = accountNameOfThisProcess();
+        const QString account = accountName(::geteuid());
         QCOMPARE(readFile(csv), "\xEF\xBB\xBF"
                                 "Data e ora;Account;Nome;Punteggio;Centri;Errori;Fine\r\n"
                                 "2026-12-10 12:00:00;" +
@@ -182,13 +191,6 @@ private slots:
                                     ";Anna;12;12;2;tempo\r\n"
                                     "2026-12-10 12:00:00;" +
                                     account.toUtf8() + ";'=SOMMA(A1);-4;0;2;uscita\r\n");
-    }
-
-private:
-    static QString accountNameOfThisProcess() { return accountName(::geteuid()); }
-    static QByteArray readFile(const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 };
 

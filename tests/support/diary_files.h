@@ -29,7 +29,7 @@ inline QByteArray diaryBytes(const QList<DiaryEntry>& entries) {
 
 // The diary's folder of the records folder, made when missing, with its trailing "/".
 inline QString diaryFolder(const RecordFolder& records) {
-    const QString folder = records.path(u"diario/");
+    QString folder = records.path(u"diario/");
     QDir().mkpath(folder);
     return folder;
 }
