@@ -102,7 +102,7 @@ public:
         if (headerSeen_)
             ++badLines_;
         else
-            notDiary_ = true;
+            takeLine(pending_);
     }
 
     [[nodiscard]] bool notDiary() const { return notDiary_; }
@@ -112,8 +112,12 @@ public:
 private:
     void takeLine(QByteArrayView line) {
         if (!headerSeen_) {
-            headerSeen_ = line == kDiaryHeader.chopped(1);
+            // A header cut short by a power cut, which the writer ended before the next entry, still
+            // marks a diary; the cut header counts as a skipped line.
+            const QByteArrayView header = kDiaryHeader.chopped(1);
+            headerSeen_ = !line.isEmpty() && header.startsWith(line);
             notDiary_ = !headerSeen_;
+            badLines_ += headerSeen_ && line.size() < header.size() ? 1 : 0;
             return;
         }
         if (line.startsWith('#'))

@@ -65,6 +65,8 @@ private slots:
                                        << QList{2} << u"1 riga saltata"_s;
         QTest::newRow("comments are no entries")
             << header + "# nota\n" + line(1) << QDate() << QList{1} << QString();
+        QTest::newRow("header cut short")
+            << header.first(20) + '\n' + line(1) << QDate() << QList{1} << u"1 riga saltata"_s;
         QTest::newRow("no header") << line(1) + line(2) << QDate() << QList<int>{}
                                    << u"non è un file del diario"_s;
         QTest::newRow("since keeps that day")
