@@ -23,6 +23,9 @@ struct BoardState {
     Int16 disparicmd1Number;
     Int16 disparicmd2Number;
     Int16 score;
+    // The game's multiples of 4 clicked, and its other numbers clicked, for the class's diary.
+    Int16 hits;
+    Int16 misses;
     Int16 flashCount;
     // Whether the latest start-up read the whole stored pair: a game that did not never replaces it.
     bool recordReadAtStartup = false;

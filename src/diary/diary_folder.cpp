@@ -70,7 +70,10 @@ QString diaryFileName(uid_t account, bool loginTaken) {
 }
 
 DiaryFolder checkDiaryFolder(const RecordFolderChoice& choice) {
-    DiaryFolder diary{choice.folder + kDiaryFolderName.toString() + u'/', {}, {}, false,
+    DiaryFolder diary{choice.folder + kDiaryFolderName.toString() + u'/',
+                      {},
+                      {},
+                      false,
                       choice.source != FolderSource::PerUser};
     const QString path = choice.folder + kDiaryFolderName.toString();
     const std::optional<FileStatus> records = linkStatus(choice.folder);
@@ -86,12 +89,14 @@ DiaryFolder checkDiaryFolder(const RecordFolderChoice& choice) {
         return diary.classFolder ? untrusted(kReasonMissing.toString(), kRemedyMake.arg(group, path)) : diary;
     }
     if (S_ISLNK(folder->st_mode))
-        return untrusted(kReasonLink.toString(), diary.classFolder ? kRemedyReplace.arg(group, path) : QString());
+        return untrusted(kReasonLink.toString(),
+                         diary.classFolder ? kRemedyReplace.arg(group, path) : QString());
     if (!S_ISDIR(folder->st_mode))
-        return untrusted(kReasonNotFolder.toString(), diary.classFolder ? kRemedyReplace.arg(group, path) : QString());
+        return untrusted(kReasonNotFolder.toString(),
+                         diary.classFolder ? kRemedyReplace.arg(group, path) : QString());
     if (!diary.classFolder)
         return folder->st_uid == ::geteuid() ? diary
-                                              : untrusted(kReasonOthers.arg(accountName(folder->st_uid)), {});
+                                             : untrusted(kReasonOthers.arg(accountName(folder->st_uid)), {});
     if (folder->st_uid != 0 && (!records || folder->st_uid != records->st_uid))
         return untrusted(kReasonPupils.arg(accountName(folder->st_uid)), kRemedyOwner.arg(path));
     if ((folder->st_mode & S_ISVTX) == 0)

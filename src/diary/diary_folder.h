@@ -14,9 +14,9 @@ inline constexpr QStringView kDiaryFolderName = u"diario";
 // Whether the diary of a records folder can be trusted, checked anew at every game and every report,
 // since a pupil may rename the folder and make another.
 struct DiaryFolder {
-    QString path;    // the records folder's diario/, with its trailing "/"
-    QString problem; // why no diary is kept there; empty when it can be trusted
-    QString remedy;  // the administrator's command that mends it, when there is one
+    QString path;         // the records folder's diario/, with its trailing "/"
+    QString problem;      // why no diary is kept there; empty when it can be trusted
+    QString remedy;       // the administrator's command that mends it, when there is one
     bool missing = false; // the player's own diario/ not made yet, which the first entry makes
     bool classFolder = false;
 };

@@ -35,7 +35,9 @@ bool isTime(QByteArrayView field) {
     for (qsizetype i = 0; i < field.size(); ++i) {
         const char shape = kTimeShape[i];
         const char c = field[i];
-        const bool fits = shape == 'd' ? (c >= '0' && c <= '9') : shape == '+' ? (c == '+' || c == '-') : c == shape;
+        const bool fits = shape == 'd'   ? (c >= '0' && c <= '9')
+                          : shape == '+' ? (c == '+' || c == '-')
+                                         : c == shape;
         if (!fits)
             return false;
     }
@@ -51,7 +53,10 @@ QString unescaped(const QString& name) {
             continue;
         }
         const QChar next = name[++i];
-        text += next == u't' ? QChar(u'\t') : next == u'n' ? QChar(u'\n') : next == u'r' ? QChar(u'\r') : next;
+        text += next == u't'   ? QChar(u'\t')
+                : next == u'n' ? QChar(u'\n')
+                : next == u'r' ? QChar(u'\r')
+                               : next;
     }
     return text;
 }
@@ -80,8 +85,8 @@ QByteArray encodeDiaryLine(const DiaryEntry& entry) {
         else
             name += c;
     }
-    return entry.ended.toUtf8() + '\t' + QByteArray::number(entry.score) + '\t' + QByteArray::number(entry.hits) +
-           '\t' + QByteArray::number(entry.misses) + '\t' +
+    return entry.ended.toUtf8() + '\t' + QByteArray::number(entry.score) + '\t' +
+           QByteArray::number(entry.hits) + '\t' + QByteArray::number(entry.misses) + '\t' +
            (entry.end == GameEnd::Time ? kTime : kExit).toByteArray() + '\t' + name.toUtf8() + '\n';
 }
 
@@ -102,13 +107,14 @@ std::optional<DiaryEntry> decodeDiaryLine(QByteArrayView line) {
     const std::optional<int> hits = number(fields[2]);
     const std::optional<int> misses = number(fields[3]);
     const bool time = fields[4] == kTime;
-    if (!isTime(fields[0]) || !score || !hits || !misses || *hits < 0 || *misses < 0 || (!time && fields[4] != kExit))
+    if (!isTime(fields[0]) || !score || !hits || !misses || *hits < 0 || *misses < 0 ||
+        (!time && fields[4] != kExit))
         return std::nullopt;
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString name = utf8(fields[5]);
     if (utf8.hasError())
         return std::nullopt;
-    return DiaryEntry{QString::fromLatin1(fields[0]), unescaped(name), *score, *hits, *misses,
+    return DiaryEntry{QString::fromLatin1(fields[0]),      unescaped(name), *score, *hits, *misses,
                       time ? GameEnd::Time : GameEnd::Exit};
 }
 

@@ -84,6 +84,7 @@ void Game::hitTarget(TargetId id) {
     const auto& hit = std::get<HitRule>(row.shot);
     flashTarget(id, Colours::Green, kHitFlashes);
     state_.score += kHitPoints;
+    state_.hits += 1;
     services_.sound.play(SoundEffect::Shot);
     board().Punteggio().setCaption(u' ' + decimalText(state_.score));
     BoardButton& button = board().target(id);
@@ -106,6 +107,7 @@ void Game::missTarget(TargetId id) {
     services_.dialogs.messageBox(QString(miss.prefix % clicked % miss.suffix), MessageStyle::Ok);
     // The box's modal loop ran timers and could have reloaded the board: look the button up again.
     state_.score -= kMissPoints;
+    state_.misses += 1;
     board().Punteggio().setCaption(decimalText(state_.score));
     BoardButton& button = board().target(id);
     button.setVisible(false);

@@ -57,6 +57,8 @@ void Game::Form_Activate() {
         previous = number;
     }
     state_.score = 0;
+    state_.hits = 0;
+    state_.misses = 0;
     board().Punteggio().setCaption(decimalText(state_.score));
     cmdNext_Click();
 }

@@ -38,7 +38,8 @@ inline bool isPlainFile(const QString& path) {
 // An open file descriptor, closed with the object: the one owner of every descriptor the records open.
 class FileHandle {
 public:
-    explicit FileHandle(int handle = -1) : handle_(handle) {}
+    FileHandle() = default;
+    explicit FileHandle(int handle) : handle_(handle) {}
     ~FileHandle() {
         if (handle_ >= 0)
             ::close(handle_);
@@ -55,7 +56,7 @@ public:
     [[nodiscard]] int get() const { return handle_; }
 
 private:
-    int handle_;
+    int handle_ = -1;
 };
 
 } // namespace brivadoro

@@ -1,6 +1,8 @@
 #include <QTest>
 
 #include "clock/clock_display.h"
+#include "diary/diary_folder.h"
+#include "diary/diary_line.h"
 #include "ending_game.h"
 #include "support/test_main.h"
 
@@ -37,20 +39,27 @@ void EndOfGameTest::storesABeatenRecordAndCongratulatesExactlyThen_data() {
     QTest::addColumn<QString>("score");
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("stored");
-    QTest::newRow("first run, score 0") << QByteArray() << u"0"_s << u"Anna"_s << false;
-    QTest::newRow("first run, negative score") << QByteArray() << u"-4"_s << u"Anna"_s << false;
-    QTest::newRow("first run, score 1") << QByteArray() << u" 1"_s << u"Anna"_s << true;
-    QTest::newRow("equal") << QByteArray(" 12\r\n") << u" 12"_s << u"Anna"_s << false;
-    QTest::newRow("lower") << QByteArray(" 12\r\n") << u" 3"_s << u"Anna"_s << false;
-    QTest::newRow("higher") << QByteArray(" 12\r\n") << u" 15"_s << u"Anna"_s << true;
-    QTest::newRow("9 beaten by 10") << QByteArray(" 9\r\n") << u" 10"_s << u"Anna"_s << true;
-    QTest::newRow("12 beaten by 120") << QByteArray(" 12\r\n") << u" 120"_s << u"Anna"_s << true;
-    QTest::newRow("record stored after a miss") << QByteArray("12\r\n") << u" 15"_s << u"Anna"_s << true;
-    QTest::newRow("game ended on a miss") << QByteArray(" 12\r\n") << u"15"_s << u"Anna"_s << true;
-    QTest::newRow("empty name") << QByteArray(" 12\r\n") << u" 15"_s << u""_s << true;
-    QTest::newRow("name beyond an 8-bit code page") << QByteArray(" 1\r\n") << u" 2"_s << u"Zoë"_s << true;
-    QTest::newRow("score that is no number") << QByteArray() << u"abc"_s << u"Anna"_s << false;
-    QTest::newRow("garbage record") << QByteArray("\xFF\xFEzz") << u" 2"_s << u"Anna"_s << true;
+    QTest::addColumn<bool>("diaryBroken"); // a file where the diary's folder should be
+    QTest::newRow("first run, score 0") << QByteArray() << u"0"_s << u"Anna"_s << false << false;
+    QTest::newRow("first run, negative score") << QByteArray() << u"-4"_s << u"Anna"_s << false << false;
+    QTest::newRow("first run, score 1") << QByteArray() << u" 1"_s << u"Anna"_s << true << false;
+    QTest::newRow("equal") << QByteArray(" 12\r\n") << u" 12"_s << u"Anna"_s << false << false;
+    QTest::newRow("lower") << QByteArray(" 12\r\n") << u" 3"_s << u"Anna"_s << false << false;
+    QTest::newRow("higher") << QByteArray(" 12\r\n") << u" 15"_s << u"Anna"_s << true << false;
+    QTest::newRow("9 beaten by 10") << QByteArray(" 9\r\n") << u" 10"_s << u"Anna"_s << true << false;
+    QTest::newRow("12 beaten by 120") << QByteArray(" 12\r\n") << u" 120"_s << u"Anna"_s << true << false;
+    QTest::newRow("record stored after a miss")
+        << QByteArray("12\r\n") << u" 15"_s << u"Anna"_s << true << false;
+    QTest::newRow("game ended on a miss") << QByteArray(" 12\r\n") << u"15"_s << u"Anna"_s << true << false;
+    QTest::newRow("empty name") << QByteArray(" 12\r\n") << u" 15"_s << u""_s << true << false;
+    QTest::newRow("name beyond an 8-bit code page")
+        << QByteArray(" 1\r\n") << u" 2"_s << u"Zoë"_s << true << false;
+    QTest::newRow("score that is no number") << QByteArray() << u"abc"_s << u"Anna"_s << false << false;
+    QTest::newRow("higher, no diary can be kept")
+        << QByteArray(" 12\r\n") << u" 15"_s << u"Anna"_s << true << true;
+    QTest::newRow("lower, no diary can be kept")
+        << QByteArray(" 12\r\n") << u" 3"_s << u"Anna"_s << false << true;
+    QTest::newRow("garbage record") << QByteArray("\xFF\xFEzz") << u" 2"_s << u"Anna"_s << true << false;
 }
 
 void EndOfGameTest::storesABeatenRecordAndCongratulatesExactlyThen() {
@@ -58,7 +67,10 @@ void EndOfGameTest::storesABeatenRecordAndCongratulatesExactlyThen() {
     QFETCH(QString, score);
     QFETCH(QString, name);
     QFETCH(bool, stored);
+    QFETCH(bool, diaryBroken);
     EndingGame ending(storedScore, score, name);
+    if (diaryBroken)
+        ending.records.write(u"diario", "no");
 
     QVERIFY_THROWS_EXCEPTION(ProgramEnded, ending.game.cmdExit_Click());
     QCOMPARE(ending.world.program.endedWith, 0);
@@ -71,6 +83,14 @@ void EndOfGameTest::storesABeatenRecordAndCongratulatesExactlyThen() {
     QCOMPARE(ending.records.read(kScoreFileName), stored ? (score + u"\r\n"_s).toUtf8() : storedScore);
     QCOMPARE(ending.records.read(kNameFileName),
              stored ? (name + u"\r\n"_s).toUtf8() : kOldName.toByteArray());
+    // Every end adds its one entry to the diary, whatever became of the record.
+    const QByteArray diary = ending.records.read(u"diario/"_s + diaryFileName(::geteuid(), false));
+    const QList<QByteArray> lines = diary.split('\n');
+    QCOMPARE(lines.size(), diaryBroken ? 1 : 3);
+    if (!diaryBroken) {
+        const std::optional<DiaryEntry> entry = decodeDiaryLine(lines[1]);
+        QVERIFY(entry && entry->name == name && entry->end == GameEnd::Exit);
+    }
 }
 
 void EndOfGameTest::recordStoredMeanwhileIsReplacedOnlyWhenBeaten_data() {
