@@ -1,7 +1,13 @@
 #include <QApplication>
 #include <QElapsedTimer>
 
+#include <sys/stat.h>
+
+#include <QDateTime>
+#include <QDir>
+
 #include "bench_application.h"
+#include "diary/diary_writer.h"
 #include "game/game.h"
 #include "records/record_pair.h"
 #include "records/record_paths.h"
@@ -21,6 +27,9 @@ constexpr int kRuns = 100;
 constexpr double kEndMedianLimitMs = 5;
 constexpr double kEndWorstLimitMs = 20;
 constexpr int kEndRuns = 200;
+// One entry added to the diary, synced, in the class's prepared diario/.
+constexpr double kDiaryMedianLimitMs = 2;
+constexpr int kDiaryRuns = 200;
 
 // The program's end as a moment in time; throws, as the real end never returns.
 class TimedProgram final : public ProgramControl {
@@ -56,7 +65,9 @@ bench::Timings recordRoundTrips(const testing::RecordFolder& records) {
 
 // From the goodbye's close to the exit call, on the longest path: the record read again under the
 // lock, beaten, written and congratulated.
-bench::Timings endsOfGame(const testing::RecordFolder& records) {
+bench::Timings endsOfGame(const testing::RecordFolder& records, bool diary) {
+    Settings settings = readSettings();
+    settings.diary = diary;
     bench::Timings samples;
     for (int run = 0; run < kEndRuns; ++run) {
         records.write(kScoreFileName, " 1\r\n");
@@ -64,7 +75,7 @@ bench::Timings endsOfGame(const testing::RecordFolder& records) {
         clock.start();
         testing::TestWorld world;
         TimedProgram program(clock);
-        Game game({world.dialogs, world.random, world.sound, program}, brivadoro::readSettings());
+        Game game({world.dialogs, world.random, world.sound, program}, settings);
         game.Form_Load();
         game.board().lblpunti().setCaption(u" 1\r\n"_s);
         game.board().Punteggio().setCaption(u" 15"_s);
@@ -80,6 +91,21 @@ bench::Timings endsOfGame(const testing::RecordFolder& records) {
     return samples;
 }
 
+bench::Timings diaryEntries() {
+    const RecordFolderChoice folder = chooseRecordFolder(readSettings());
+    const DiaryEntry entry{diaryTime(QDateTime::currentDateTime()), u"Zoë"_s, 15, 16, 0, GameEnd::Exit};
+    bench::Timings samples;
+    for (int run = 0; run < kDiaryRuns; ++run) {
+        QElapsedTimer clock;
+        clock.start();
+        const QString failure = appendDiaryEntry(folder, entry, nullptr);
+        samples.add(msBetween(0, clock.nsecsElapsed()));
+        if (!failure.isEmpty())
+            std::printf("%s\n", qPrintable(failure));
+    }
+    return samples;
+}
+
 } // namespace
 
 // Times the record's write and read-back and the end of game; exits 1 when a run reaches the limit.
@@ -91,7 +117,18 @@ int main(int argc, char* argv[]) {
     std::printf("records folder: %s\n", qPrintable(GetSystemDir(readSettings())));
     bool within = recordRoundTrips(records).report("record written and read back",
                                                    bench::Timings::Figure::Worst, kLimitMs);
-    bench::Timings ends = endsOfGame(records);
+    // The diary's folder as the class's administrator makes it.
+    QDir().mkpath(records.folder() + u"diario"_s);
+    QFile::setPermissions(records.folder() + u"diario"_s, QFile::ReadOwner | QFile::WriteOwner |
+                                                              QFile::ExeOwner | QFile::ReadGroup |
+                                                              QFile::WriteGroup | QFile::ExeGroup);
+    ::chmod(QFile::encodeName(records.folder() + u"diario"_s).constData(), 03770);
+    within = diaryEntries().report("diary entry added and synced", bench::Timings::Figure::Median,
+                                   kDiaryMedianLimitMs) &&
+             within;
+    endsOfGame(records, false)
+        .report("end of game without the diary", bench::Timings::Figure::Median, kEndMedianLimitMs);
+    bench::Timings ends = endsOfGame(records, true);
     within = ends.report("end of game, goodbye closed to exit call", bench::Timings::Figure::Median,
                          kEndMedianLimitMs) &&
              within;

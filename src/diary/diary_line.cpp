@@ -14,7 +14,8 @@ namespace {
 
 constexpr QByteArrayView kTime = "tempo";
 constexpr QByteArrayView kExit = "uscita";
-constexpr qsizetype kFields = 6;
+constexpr qsizetype kFields = 7;
+constexpr QByteArrayView kWhole = ".";
 constexpr int kSecondsPerMinute = 60;
 constexpr int kMinutesPerHour = 60;
 // 2026-12-10T12:50:39+01:00
@@ -87,7 +88,8 @@ QByteArray encodeDiaryLine(const DiaryEntry& entry) {
     }
     return entry.ended.toUtf8() + '\t' + QByteArray::number(entry.score) + '\t' +
            QByteArray::number(entry.hits) + '\t' + QByteArray::number(entry.misses) + '\t' +
-           (entry.end == GameEnd::Time ? kTime : kExit).toByteArray() + '\t' + name.toUtf8() + '\n';
+           (entry.end == GameEnd::Time ? kTime : kExit).toByteArray() + '\t' + name.toUtf8() + '\t' +
+           kWhole.toByteArray() + '\n';
 }
 
 std::optional<DiaryEntry> decodeDiaryLine(QByteArrayView line) {
@@ -107,7 +109,7 @@ std::optional<DiaryEntry> decodeDiaryLine(QByteArrayView line) {
     const std::optional<int> hits = number(fields[2]);
     const std::optional<int> misses = number(fields[3]);
     const bool time = fields[4] == kTime;
-    if (!isTime(fields[0]) || !score || !hits || !misses || *hits < 0 || *misses < 0 ||
+    if (fields[6] != kWhole || !isTime(fields[0]) || !score || !hits || !misses || *hits < 0 || *misses < 0 ||
         (!time && fields[4] != kExit))
         return std::nullopt;
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);

@@ -28,14 +28,15 @@ struct DiaryEntry {
 // The first line of every diary file, which says what it is and names the fields of the lines after
 // it; a line that begins with "#" is no entry.
 inline constexpr QByteArrayView kDiaryHeader =
-    "# Brivadoro, diario delle partite 1: quando\tpunteggio\tcentri\terrori\tfine\tnome\n";
+    "# Brivadoro, diario delle partite 1: quando\tpunteggio\tcentri\terrori\tfine\tnome\t.\n";
 
 // The moment as an entry's time: local time, to the second, with its offset from UTC.
 QString diaryTime(const QDateTime& moment);
 
 // One entry as a line of the diary, its line end included: the fields in the header's order,
-// separated by tabs, in UTF-8; in the name, which comes last, a backslash, tab, carriage return and
-// line feed are written \\, \t, \r and \n.
+// separated by tabs, in UTF-8, and a last field "." that only a whole line has, so that a line cut
+// short by a power cut is never read as an entry with a shorter name; in the name a backslash, tab,
+// carriage return and line feed are written \\, \t, \r and \n.
 QByteArray encodeDiaryLine(const DiaryEntry& entry);
 
 // The entry of one line, given without its line end; nothing for a line that is no entry (a

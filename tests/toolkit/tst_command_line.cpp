@@ -212,8 +212,8 @@ void CommandLineTest::gameChoicesTakeTheCommandLineThenTheFirstFileThatSetsThem_
     QTest::newRow("-f -m") << QStringList{u"-f"_s, u"-m"_s} << none << none << true << false << none;
     QTest::newRow("under [General]") << QStringList() << u"[General]\nFullScreen=true\nSound=false\n"_s
                                      << none << true << false << none;
-    QTest::newRow("at the top, TRUE and 0")
-        << QStringList() << u"FullScreen=TRUE\nSound=0\n"_s << none << true << false << none;
+    QTest::newRow("at the top, TRUE and 0, no diary")
+        << QStringList() << u"FullScreen=TRUE\nSound=0\nDiary=false\n"_s << none << true << false << none;
     QTest::newRow("--mute over Sound=true")
         << QStringList{u"--mute"_s} << u"Sound=true\n"_s << none << false << false << none;
     QTest::newRow("-w -s over FullScreen=true and Sound=false")
@@ -262,6 +262,7 @@ void CommandLineTest::gameChoicesTakeTheCommandLineThenTheFirstFileThatSetsThem(
         brivadoro::readCommandLine(QStringList{u"brivadoro"_s} + arguments, brivadoro::QtOptions::Removed));
     QCOMPARE(settings.fullScreen, fullScreen);
     QCOMPARE(settings.sound, sound);
+    QCOMPARE(settings.diary, !first.contains(u"Diary=false"));
     const QString told = u"brivadoro: %1/brivadoro/brivadoro.conf: %2"_s.arg(folders[0], mistake);
     QCOMPARE(settings.config.mistakes, mistake.isNull() ? QStringList() : QStringList{told});
 }
