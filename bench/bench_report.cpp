@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QProcess>
 
 #include "bench_application.h"
@@ -76,6 +77,13 @@ int main(int argc, char* argv[]) {
     within = timeProgram({u"--report"_s, u"--output"_s, csv})
                  .report("--report --output x.csv", bench::Timings::Figure::Median, kLimitMs) &&
              within;
+    // Every game read, or the timings mean nothing.
+    QFile written(csv);
+    const qsizetype rows = written.open(QIODevice::ReadOnly) ? written.readAll().count('\n') - 1 : -1;
+    if (rows != kGames) {
+        std::printf("the CSV file holds %lld games, not %d\n", static_cast<long long>(rows), kGames);
+        within = false;
+    }
     rusage children{};
     ::getrusage(RUSAGE_CHILDREN, &children);
     const bool small = children.ru_maxrss <= kMemoryLimitKiB;
