@@ -4,11 +4,11 @@
 #include <QApplication>
 #include <QTimer>
 
+#include "diary/diary_folder.h"
 #include "game/game.h"
 #include "records/record_commands.h"
-#include "report/report_command.h"
-#include "diary/diary_folder.h"
 #include "records/record_folder.h"
+#include "report/report_command.h"
 #include "sound/sdl_player.h"
 #include "sound/silent_player.h"
 #include "toolkit/application_setup.h"

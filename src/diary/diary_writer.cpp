@@ -117,8 +117,10 @@ bool writeAll(int handle, const QByteArray& bytes) {
 
 // Appends the line to the open file, after the header in a new one, and syncs it.
 QString append(const QString& path, OpenedFile& file, const QByteArray& line) {
+    // A file a power cut left empty, just made, gets its header too.
+    FileStatus info{};
     QByteArray bytes;
-    if (file.created)
+    if (file.created || (::fstat(file.handle.get(), &info) == 0 && info.st_size == 0))
         bytes += kDiaryHeader.toByteArray();
     else if (!endsWithLineEnd(path, file.handle.get()))
         bytes += '\n';

@@ -177,8 +177,8 @@ CommandLineAnswer readCommandLine(const QStringList& arguments, QtOptions qtOpti
     const QCommandLineOption report(u"report"_s, kReportDescription.toString());
     const QCommandLineOption since(u"since"_s, kSinceDescription.toString(), kSinceValue.toString());
     const QCommandLineOption output(u"output"_s, kOutputDescription.toString(), kOutputValue.toString());
-    const QList<QCommandLineOption> options{help,  version, fullScreen, window, mute,  sound,
-                                            show,  reset,   yes,        report, since, output};
+    const QList<QCommandLineOption> options{help, version, fullScreen, window, mute,  sound,
+                                            show, reset,   yes,        report, since, output};
     constexpr qsizetype kPlayerOptions = 6;
     QCommandLineParser parser;
     // Qt's options are single words after one dash, as in -platform.
@@ -201,7 +201,8 @@ CommandLineAnswer readCommandLine(const QStringList& arguments, QtOptions qtOpti
         return {ExitStatus::Normal, helpText(options, kPlayerOptions), {}};
     if (parser.isSet(version))
         return {ExitStatus::Normal, versionLine(), {}};
-    if (const CommandLineAnswer mistake = reportMistake(parser, {show, reset, report, since, output}); mistake.exitStatus)
+    if (const CommandLineAnswer mistake = reportMistake(parser, {show, reset, report, since, output});
+        mistake.exitStatus)
         return mistake;
     CommandLineAnswer answer;
     if (parser.isSet(report))
