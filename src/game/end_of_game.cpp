@@ -88,7 +88,7 @@ void Game::cmdExit_Click() {
 
     // The congratulation shows exactly when the pair is stored; every other outcome says why not.
     const QString score = board().Punteggio().caption();
-    std::optional<Outcome> outcome;
+    Outcome outcome{}; // no text when the score beats no record
     {
         std::optional<RecordLock> lock;
         if (beatsRecord(board().lblpunti().caption(), score))
@@ -96,7 +96,7 @@ void Game::cmdExit_Click() {
         // The entry comes after the record's step, under its lock when it took one, which is let go
         // before the boxes wait for the player.
         // A lock the record's step could not take would keep the diary waiting as long again.
-        const bool lockRefused = outcome && state_.recordReadAtStartup && !lock;
+        const bool lockRefused = !outcome.text.isEmpty() && state_.recordReadAtStartup && !lock;
         if (settings_.diary && lockRefused)
             printErrorLines({kDiaryLockRefused.toString()});
         else if (settings_.diary) {
@@ -106,8 +106,8 @@ void Game::cmdExit_Click() {
                 printErrorLines({failure});
         }
     }
-    if (outcome)
-        services_.dialogs.messageBox(outcome->text, outcome->style);
+    if (!outcome.text.isEmpty())
+        services_.dialogs.messageBox(outcome.text, outcome.style);
     services_.program.endProgram(ExitStatus::Normal);
 }
 
