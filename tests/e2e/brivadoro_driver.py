@@ -22,6 +22,7 @@ NAME_PROMPT = "Come ti chiami?"
 GREETING_END = " vediamo se sei un vero campione  "
 GOODBYE = "              Ciao a presto."
 CONGRATULATION = 'Ok ho registrato il tuo record, C A M P I O N E"'
+NEW_RACE_QUESTION = "INIZIAMO UNA NUOVA GARA  ?"
 SCORE_PLACE = (64, 72)  # where the score label stands in the board's inner area
 INNER_SIZE = (608, 672)
 # Roles are compared as pyatspi's constants, not by their names, which at-spi2-core has renamed
@@ -216,6 +217,10 @@ class GameSession:
     def click(self, x, y):
         subprocess.run(["xdotool", "mousemove", "--sync", str(x), str(y), "click", "1"], check=True)
 
+    def click_centre(self, node):
+        extents = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        self.click(extents.x + extents.width // 2, extents.y + extents.height // 2)
+
     def click_inner(self, x, y):
         """Clicks at a place of the inner area given in design pixels."""
         inner_x, inner_y, width, _ = self.inner_area()
@@ -229,6 +234,26 @@ class GameSession:
             self.make_active(box)
         self.key(*(keys or ("Return",)))
         self.wait_for(lambda: self.dialog_with_text(text) is None, timeout)
+
+    def answer_name_box(self, player):
+        """Types player into the name box, answers the greeting and waits for the board."""
+        box = self.wait_for(lambda: self.dialog_with_text(NAME_PROMPT), timeout=20)
+        if self.window_manager:
+            self.make_active(box)
+        self.type(player)
+        self.key("Return")
+        self.answer(" " + player + GREETING_END)
+        self.wait_for(self.board)
+
+    def new_game(self, player):
+        """Chooses "Nuovo gioco" in the menu bar, answers its question Sì and the name box with player."""
+        item = self.wait_for(lambda: next((node for node in walk(self.board()) if node.name == "Nuovo gioco"
+                                           and node.getRole() == pyatspi.ROLE_MENU_ITEM), None))
+        self.click_centre(item)
+        box = self.wait_for(lambda: self.dialog_with_text(NEW_RACE_QUESTION))
+        self.click_centre(next(node for node in walk(box) if node.getRole() == pyatspi.ROLE_PUSH_BUTTON
+                               and not node.name.replace("&", "").startswith("No")))
+        self.answer_name_box(player)
 
     def make_active(self, box, timeout=10.0):
         """Waits until the box has the keyboard. A window manager may hold a new window back from

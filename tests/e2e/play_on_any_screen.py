@@ -13,11 +13,10 @@ import time
 
 import pyatspi
 
-from brivadoro_driver import GREETING_END, INNER_SIZE, NAME_PROMPT, GameSession, walk
+from brivadoro_driver import INNER_SIZE, GameSession, walk
 
 PLAYER = "Anna"
 NEXT_PLAYER = "Bruno"
-NEW_RACE_QUESTION = "INIZIAMO UNA NUOVA GARA  ?"
 WARNING_END = "un numero divisibile per 4"
 LAUNCH_POINT = (590, 655)  # a spot of the board's background where no label stands, in design pixels
 MENU_BAR_MOST = 60  # the menu bar above a full-screen board is never taller than this
@@ -140,39 +139,13 @@ def edge_width(session, scale, timeout=60.0):
     raise TimeoutError("no target stood clear to look at its edge")
 
 
-def centre_of(node):
-    extents = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-    return extents.x + extents.width // 2, extents.y + extents.height // 2
-
-
-def answer_name_box(session, player):
-    box = session.wait_for(lambda: session.dialog_with_text(NAME_PROMPT), timeout=20)
-    session.make_active(box)
-    session.type(player)
-    session.key("Return")
-    session.answer(" " + player + GREETING_END)
-    session.wait_for(session.board)
-
-
-def new_game(session, player):
-    """Chooses "Nuovo gioco" in the menu bar, answers its question Sì and the name box with player."""
-    item = session.wait_for(lambda: next((node for node in walk(session.board()) if node.name == "Nuovo gioco"
-                                          and node.getRole() == pyatspi.ROLE_MENU_ITEM), None))
-    session.click(*centre_of(item))
-    box = session.wait_for(lambda: session.dialog_with_text(NEW_RACE_QUESTION))
-    yes = next(node for node in walk(box) if node.getRole() == pyatspi.ROLE_PUSH_BUTTON
-               and not node.name.replace("&", "").startswith("No"))
-    session.click(*centre_of(yes))
-    answer_name_box(session, player)
-
-
 def play(program, screen, scale_factor, full_screen, started_full_screen, screenshots):
     width, height = (int(v) for v in screen.split("x"))
     environment = {"QT_SCALE_FACTOR": scale_factor} if scale_factor else {}
     with tempfile.TemporaryDirectory(prefix="brivadoro-records-") as records:
         with GameSession(program, records, screenshots, screen=screen, window_manager=True, environment=environment,
                          arguments=["--fullscreen"] if started_full_screen else []) as session:
-            answer_name_box(session, PLAYER)
+            session.answer_name_box(PLAYER)
             scale = session.wait_for(lambda: device_scale(session, width))
             x, y, w, h = (round(v * scale) for v in session.inner_area())
             print(f"inner area {w}x{h} at {x},{y} on {screen}, {scale:.2f} screen pixels a unit")
@@ -202,7 +175,7 @@ def play(program, screen, scale_factor, full_screen, started_full_screen, screen
             print(f"a target's edge goes from the backdrop to its face across {edge} pixels")
             assert edge <= EDGE_MOST, "the target's edge is blurred"
 
-            new_game(session, NEXT_PLAYER)
+            session.new_game(NEXT_PLAYER)
             session.wait_for(lambda: tuple(round(v * scale) for v in session.inner_area()) == full, timeout=20)
             session.screenshot("board-new-game.png")
             print("a new game: still full screen, in the same place")
