@@ -20,7 +20,8 @@ constexpr QStringView kCongratulation = u"Ok ho registrato il tuo record, C A M 
 constexpr QStringView kWriteFailureIntro = u"Non sono riuscito a registrare il tuo record.";
 constexpr QStringView kWriteFailureOutro = u"Il record precedente resta com'era.";
 constexpr QStringView kDiaryLockRefused =
-    u"brivadoro: diario: il record era occupato da un altro gioco; la partita non è stata annotata.";
+    u"brivadoro: diario: il file di blocco del record non si è potuto prendere; la partita non è stata "
+    u"annotata.";
 constexpr QStringView kRecordUnreadAtStart =
     u"Non ho potuto leggere il record all'inizio della partita, "
     u"perciò non registro il tuo punteggio: il record resta com'era.";

@@ -98,7 +98,8 @@ QString helpText(const QList<QCommandLineOption>& options, qsizetype playerOptio
         QStringList dashedNames;
         for (const QString& name : option.names())
             dashedNames << dashed(name);
-        names << dashedNames.join(u", "_s);
+        const QString value = option.valueName().isEmpty() ? QString() : u' ' + option.valueName();
+        names << dashedNames.join(u", "_s) + value;
     }
     const qsizetype width = std::ranges::max(names, {}, &QString::size).size();
     QStringList lines{
@@ -201,7 +202,7 @@ CommandLineAnswer readCommandLine(const QStringList& arguments, QtOptions qtOpti
         return {ExitStatus::Normal, helpText(options, kPlayerOptions), {}};
     if (parser.isSet(version))
         return {ExitStatus::Normal, versionLine(), {}};
-    if (const CommandLineAnswer mistake = reportMistake(parser, {show, reset, report, since, output});
+    if (CommandLineAnswer mistake = reportMistake(parser, {show, reset, report, since, output});
         mistake.exitStatus)
         return mistake;
     CommandLineAnswer answer;
