@@ -100,21 +100,6 @@ bool endsWithLineEnd(const QString& path, int handle) {
     return ::pread(reader.get(), &last, 1, written.st_size - 1) != 1 || last == '\n';
 }
 
-bool writeAll(int handle, const QByteArray& bytes) {
-    for (qsizetype done = 0; done < bytes.size();) {
-        const ssize_t written = ::write(handle, bytes.constData() + done, size_t(bytes.size() - done));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            if (written == 0)
-                errno = ENOSPC;
-            return false;
-        }
-        done += written;
-    }
-    return true;
-}
-
 // Appends the line to the open file, after the header in a new one, and syncs it.
 QString append(const QString& path, OpenedFile& file, const QByteArray& line) {
     // A file a power cut left empty, just made, gets its header too.

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <cerrno>
 #include <optional>
 #include <utility>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QByteArrayView>
 #include <QFile>
 #include <QString>
 
@@ -33,6 +35,23 @@ inline std::optional<FileStatus> linkStatus(const QString& path) {
 inline bool isPlainFile(const QString& path) {
     const std::optional<FileStatus> status = linkStatus(path);
     return status && S_ISREG(status->st_mode);
+}
+
+// Writes all of bytes to the open handle, however many writes the system takes; false with errno set
+// when the disk takes less.
+inline bool writeAll(int handle, QByteArrayView bytes) {
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t written = ::write(handle, bytes.data() + done, size_t(bytes.size() - done));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            if (written == 0)
+                errno = ENOSPC;
+            return false;
+        }
+        done += written;
+    }
+    return true;
 }
 
 // An open file descriptor, closed with the object: the one owner of every descriptor the records open.

@@ -55,18 +55,7 @@ NewFile::NewFile(const QString& path, FileUse use)
 }
 
 bool NewFile::write(QByteArrayView bytes) const {
-    for (qsizetype done = 0; done < bytes.size();) {
-        const ssize_t written = ::write(handle_.get(), bytes.data() + done, size_t(bytes.size() - done));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            if (written == 0)
-                errno = ENOSPC;
-            return false;
-        }
-        done += written;
-    }
-    return true;
+    return writeAll(handle_.get(), bytes);
 }
 
 bool clearName(const QString& path) {
