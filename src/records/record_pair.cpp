@@ -129,10 +129,10 @@ void replacePair(const RecordLock& lock, const QByteArray& score, const QByteArr
     // commit for the next reading or writing to finish, so the record counts as stored.
     try {
         finishCommitted(lock, paths);
-        syncFolder(lock.folder());
     } catch (const RecordFileError&) {
-        return;
+        return; // the next reading or writing finishes the commit
     }
+    syncFolder(lock.folder());
 }
 
 } // namespace
