@@ -122,6 +122,18 @@ def read_probe(probe):
     return slow, summary
 
 
+def diary_failures(diary, final_score):
+    """The game that the clock ended is the diary's one entry, with the robot's name and final score."""
+    files = os.listdir(diary) if os.path.isdir(diary) else []
+    if len(files) != 1:
+        return [f"the diary folder holds {files}"]
+    with open(os.path.join(diary, files[0]), "rb") as kept:
+        entries = [line.split("\t") for line in kept.read().decode().split("\n")[1:-1]]
+    if len(entries) != 1 or entries[0][1] != final_score.strip() or entries[0][4:] != ["tempo", PLAYER, "."]:
+        return [f"the diary holds {entries}, not the one game the clock ended"]
+    return []
+
+
 def play(program, probe_program, screenshots, seed):
     with tempfile.TemporaryDirectory(prefix="brivadoro-records-") as records:
         folder = os.path.join(records, "brivadoro")
@@ -173,8 +185,9 @@ def play(program, probe_program, screenshots, seed):
             with open(os.path.join(folder, name), "rb") as stored:
                 if stored.read() != content:
                     failures.append(f"{name} changed")
-        if sorted(os.listdir(folder)) != sorted([*RECORD, "record.lock"]):
+        if sorted(os.listdir(folder)) != sorted([*RECORD, "diario", "record.lock"]):
             failures.append(f"the records folder holds {sorted(os.listdir(folder))}")
+        failures += diary_failures(os.path.join(folder, "diario"), final_score)
         return failures
 
 
