@@ -101,7 +101,7 @@ bool endsWithLineEnd(const QString& path, int handle) {
 }
 
 // Appends the line to the open file, after the header in a new one, and syncs it.
-QString append(const QString& path, OpenedFile& file, const QByteArray& line) {
+QString append(const QString& path, const OpenedFile& file, const QByteArray& line) {
     // A file a power cut left empty, just made, gets its header too.
     FileStatus info{};
     QByteArray bytes;

@@ -105,7 +105,7 @@ void DiaryWriterTest::tornLineNeverSwallowsTheNextEntry() {
     const QList<QByteArray> lines = written.readAll().split('\n');
     QCOMPARE(lines.size(), 4);
     QVERIFY(!decodeDiaryLine(lines[1]));
-    QCOMPARE(decodeDiaryLine(lines[2])->name, kEntry.name);
+    QCOMPARE(decodeDiaryLine(lines[2]).value_or(DiaryEntry{}).name, kEntry.name);
 }
 
 // In a class's diario/, a file or link under this account's name that another account left is never
