@@ -39,15 +39,14 @@ struct OpenedFile {
     Opening result = Opening::Failed;
     FileHandle handle;
     bool created = false;
-    QString reason; // when Failed
+    QString reason;      // when Failed
+    FileStatus status{}; // of the opened file, as the one fstat on its handle saw it
 };
 
-// Whether the handle is this account's own regular file with one name, which no other account can
+// Whether the file is this account's own regular file with one name, which no other account can
 // have led this game to.
-bool isOwnFile(int handle) {
-    FileStatus info{};
-    return ::fstat(handle, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() &&
-           info.st_nlink == 1;
+bool isOwnFile(const FileStatus& file) {
+    return S_ISREG(file.st_mode) && file.st_uid == ::geteuid() && file.st_nlink == 1;
 }
 
 // Opens the file under path for appending, creating it when missing, never through a link and never
@@ -66,7 +65,7 @@ OpenedFile openOwnFile(const QString& path, bool classFolder) {
                 ::unlink(name.constData());
                 return {Opening::Failed, {}, false, kReasonSquashed.arg(accountName(made.st_uid))};
             }
-            return {Opening::Opened, std::move(handle), true, {}};
+            return {Opening::Opened, std::move(handle), true, {}, made};
         }
         if (errno == EEXIST)
             return {Opening::Taken, {}, false, {}};
@@ -77,20 +76,20 @@ OpenedFile openOwnFile(const QString& path, bool classFolder) {
             return {Opening::Taken, {}, false, {}};
         return {Opening::Failed, {}, false, kReasonCannotOpen.arg(systemReason(errno))};
     }
-    if (!isOwnFile(handle.get())) {
-        FileStatus info{};
-        const bool others = ::fstat(handle.get(), &info) == 0 && info.st_uid != ::geteuid();
-        return {others ? Opening::Taken : Opening::Failed, {}, false, kReasonNotOwn.toString()};
-    }
-    return {Opening::Opened, std::move(handle), false, {}};
+    FileStatus info{};
+    if (::fstat(handle.get(), &info) != 0)
+        return {Opening::Failed, {}, false, kReasonCannotOpen.arg(systemReason(errno))};
+    if (!isOwnFile(info))
+        return {info.st_uid != ::geteuid() ? Opening::Taken : Opening::Failed,
+                {},
+                false,
+                kReasonNotOwn.toString()};
+    return {Opening::Opened, std::move(handle), false, {}, info};
 }
 
-// Whether the file, which the handle has open for appending, ends in a line end or is empty: a line
-// cut short by a power cut must not swallow the next entry.
-bool endsWithLineEnd(const QString& path, int handle) {
-    FileStatus written{};
-    if (::fstat(handle, &written) != 0 || written.st_size == 0)
-        return true;
+// Whether the file that the writing handle has open, as written describes it, ends in a line end: a
+// line cut short by a power cut must not swallow the next entry.
+bool endsWithLineEnd(const QString& path, const FileStatus& written) {
     const FileHandle reader(
         ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     FileStatus read{};
@@ -102,12 +101,11 @@ bool endsWithLineEnd(const QString& path, int handle) {
 
 // Appends the line to the open file, after the header in a new one, and syncs it.
 QString append(const QString& path, const OpenedFile& file, const QByteArray& line) {
-    // A file a power cut left empty, just made, gets its header too.
-    FileStatus info{};
+    // A file just made, or one a power cut left empty, gets its header.
     QByteArray bytes;
-    if (file.created || (::fstat(file.handle.get(), &info) == 0 && info.st_size == 0))
+    if (file.status.st_size == 0)
         bytes += kDiaryHeader.toByteArray();
-    else if (!endsWithLineEnd(path, file.handle.get()))
+    else if (!endsWithLineEnd(path, file.status))
         bytes += '\n';
     bytes += line;
     if (!writeAll(file.handle.get(), bytes) || ::fsync(file.handle.get()) != 0)
