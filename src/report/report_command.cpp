@@ -2,14 +2,18 @@
 
 #include <optional>
 
+#include <QLocale>
+
 #include "diary/diary_folder.h"
 #include "diary/diary_reader.h"
 #include "records/record_folder.h"
 #include "records/record_paths.h"
 #include "records/record_text.h"
 #include "report_csv.h"
+#include "report_pdf.h"
 #include "report_table.h"
 #include "report_text.h"
+#include "report_viewer.h"
 #include "toolkit/program_control.h"
 
 using namespace Qt::StringLiterals;
@@ -18,69 +22,142 @@ namespace brivadoro {
 
 namespace {
 
-constexpr QStringView kFolderUnusable = u"brivadoro: la cartella dei record non si può usare: %1: %2\n";
-constexpr QStringView kDiaryUntrusted = u"brivadoro: diario %1: %2\n";
-constexpr QStringView kDiaryRemedy = u"brivadoro: per rimediare: %1\n";
-constexpr QStringView kDiaryUnreadable = u"brivadoro: non si può leggere il diario %1: %2\n";
-constexpr QStringView kSkipped = u"brivadoro: %1\n";
-constexpr QStringView kCannotWrite = u"brivadoro: non ho potuto scrivere %1: %2\n";
+constexpr QStringView kFolderUnusable = u"la cartella dei record non si può usare: %1: %2";
+constexpr QStringView kDiaryUntrusted = u"diario %1: %2";
+constexpr QStringView kDiaryRemedy = u"per rimediare: %1";
+constexpr QStringView kDiaryUnreadable = u"non si può leggere il diario %1: %2";
+constexpr QStringView kNoGames = u"nessuna partita registrata";
+constexpr QStringView kNoGamesSince = u"nessuna partita registrata dal %1";
+constexpr QStringView kCannotWrite = u"non ho potuto scrivere %1: %2";
+constexpr QStringView kNoPrivateFolder =
+    u"non c'è una cartella privata per il resoconto: %1; con --output FILE.pdf lo scrivi dove vuoi";
+constexpr QStringView kNoViewer = u"non ho potuto avviare xdg-open per aprire il resoconto, che è in %1";
+constexpr QStringView kErrorLine = u"brivadoro: %1\n";
 constexpr QStringView kCsvWritten = u"Ho scritto %1 in %2\n";
+constexpr QStringView kPdfWritten = u"Ho scritto il resoconto di %1 e %2 in %3\n";
 constexpr QStringView kOneGame = u"1 partita";
 constexpr QStringView kGames = u"%1 partite";
+constexpr QStringView kOnePupil = u"1 alunno";
+constexpr QStringView kPupils = u"%1 alunni";
+constexpr QStringView kPdfSuffix = u".pdf";
+constexpr QStringView kLongDay = u"d MMMM yyyy";
 
-// What standard error says of the diary's folder before the report: why it cannot be trusted, and
-// the administrator's remedy.
-QString folderWarning(const DiaryFolder& diary) {
+QString counted(qsizetype count, QStringView one, QStringView many) {
+    return count == 1 ? one.toString()
+                      : many.toString().arg(QLocale(QLocale::Italian, QLocale::Italy).toString(count));
+}
+
+QString errorLines(const QStringList& problems) {
+    QString lines;
+    for (const QString& problem : problems)
+        lines += kErrorLine.arg(problem);
+    return lines;
+}
+
+// Why the diary's folder cannot be trusted, and the administrator's remedy.
+QStringList folderProblems(const DiaryFolder& diary) {
     if (diary.problem.isEmpty())
         return {};
-    QString warning = kDiaryUntrusted.arg(visibleText(diary.path), diary.problem);
+    QStringList problems{kDiaryUntrusted.arg(visibleText(diary.path), diary.problem)};
     if (!diary.remedy.isEmpty())
-        warning += kDiaryRemedy.arg(diary.remedy);
-    return warning;
+        problems << kDiaryRemedy.arg(diary.remedy);
+    return problems;
+}
+
+bool printed(const ReportRequest& request) {
+    return request.open || request.output.endsWith(kPdfSuffix, Qt::CaseInsensitive);
+}
+
+// Every game in the CSV file, written as the diary is read.
+CommandLineAnswer csvReport(const DiaryFolder& diary, const ReportRequest& request, QStringList problems) {
+    CsvReport csv(request.output);
+    if (const QString why = csv.open(); !why.isEmpty())
+        return {ExitStatus::Failure,
+                {},
+                errorLines(problems << kCannotWrite.arg(visibleText(request.output), why))};
+    const DiaryReading reading =
+        readDiary(diary.path, request.since, [&](const DiaryEntry& entry, const DiaryAccount& account) {
+            csv.add(entry, account.name);
+        });
+    problems += reading.skipped;
+    if (reading.folder == DiaryFolderState::Unreadable) {
+        csv.cancel();
+        return {ExitStatus::Failure,
+                {},
+                errorLines(problems << kDiaryUnreadable.arg(visibleText(diary.path), reading.folderReason))};
+    }
+    if (const QString why = csv.commit(); !why.isEmpty())
+        return {ExitStatus::Failure,
+                {},
+                errorLines(problems << kCannotWrite.arg(visibleText(request.output), why))};
+    return {ExitStatus::Normal,
+            kCsvWritten.arg(counted(csv.rows(), kOneGame, kGames), visibleText(request.output)),
+            errorLines(problems)};
+}
+
+// The PDF at --output's name, or in the private folder for --open, which then hands it to the
+// viewer. With --open a report that failed is printed too, with its problems, since whoever started it
+// from the menu has no terminal to read them on; its status stays 1.
+CommandLineAnswer printedReport(const ReportRequest& request, const ReportTable& table,
+                                PrintedReportHeading heading, bool failed) {
+    if (failed && !request.open)
+        return {ExitStatus::Failure, {}, errorLines(heading.problems)};
+    if (table.rows.isEmpty() && !failed)
+        heading.problems << (request.since.isValid()
+                                 ? kNoGamesSince.arg(QLocale(QLocale::Italian, QLocale::Italy)
+                                                         .toString(request.since, kLongDay))
+                                 : kNoGames.toString());
+    QString path = request.output;
+    if (path.isEmpty()) {
+        const PrivateReportFile file = privateReportFile(heading.printed);
+        if (file.path.isEmpty())
+            return {
+                ExitStatus::Failure, {}, errorLines(heading.problems << kNoPrivateFolder.arg(file.problem))};
+        path = file.path;
+    }
+    if (const QString why = writePdfReport(path, table, heading); !why.isEmpty())
+        return {ExitStatus::Failure,
+                {},
+                errorLines(heading.problems << kCannotWrite.arg(visibleText(path), why))};
+    const QString written = kPdfWritten.arg(counted(table.total.pupils, kOnePupil, kPupils),
+                                            counted(table.total.games, kOneGame, kGames), visibleText(path));
+    if (request.open && !openInViewer(path))
+        return {ExitStatus::Failure, written,
+                errorLines(heading.problems << kNoViewer.arg(visibleText(path)))};
+    return {failed ? ExitStatus::Failure : ExitStatus::Normal, written, errorLines(heading.problems)};
 }
 
 } // namespace
 
 CommandLineAnswer reportDiary(const Settings& settings, const ReportRequest& request) {
     const RecordFolderChoice choice = chooseRecordFolder(settings);
+    PrintedReportHeading heading{visibleText(choice.folder), request.since, QDateTime::currentDateTime(), {}};
     try {
         checkRecordFolder(choice);
     } catch (const RecordFileError& error) {
-        return {ExitStatus::Failure, {}, kFolderUnusable.arg(visibleText(error.path()), error.reason())};
+        heading.problems << kFolderUnusable.arg(visibleText(error.path()), error.reason());
+        return printed(request) ? printedReport(request, {}, heading, true)
+                                : CommandLineAnswer{ExitStatus::Failure, {}, errorLines(heading.problems)};
     }
     // Checked at every report: a pupil may have renamed the folder and made another.
     const DiaryFolder diary = checkDiaryFolder(choice);
-    QString errors = folderWarning(diary);
+    heading.problems = folderProblems(diary);
+    if (!request.output.isEmpty() && !printed(request))
+        return csvReport(diary, request, heading.problems);
 
-    std::optional<CsvReport> csv;
-    if (!request.output.isEmpty()) {
-        csv.emplace(request.output);
-        if (const QString why = csv->open(); !why.isEmpty())
-            return {ExitStatus::Failure, {}, errors + kCannotWrite.arg(visibleText(request.output), why)};
-    }
     ReportBuilder builder;
     const DiaryReading reading =
-        readDiary(diary.path, request.since, [&](const DiaryEntry& entry, const DiaryAccount& account) {
-            if (csv)
-                csv->add(entry, account.name);
-            else
-                builder.add(entry, account);
-        });
-    for (const QString& skipped : reading.skipped)
-        errors += kSkipped.arg(skipped);
-    if (reading.folder == DiaryFolderState::Unreadable) {
-        if (csv)
-            csv->cancel();
-        return {ExitStatus::Failure,
-                {},
-                errors + kDiaryUnreadable.arg(visibleText(diary.path), reading.folderReason)};
-    }
-    if (!csv)
-        return {ExitStatus::Normal, reportText(builder.table()), errors};
-    if (const QString why = csv->commit(); !why.isEmpty())
-        return {ExitStatus::Failure, {}, errors + kCannotWrite.arg(visibleText(request.output), why)};
-    const QString games = csv->rows() == 1 ? kOneGame.toString() : kGames.toString().arg(csv->rows());
-    return {ExitStatus::Normal, kCsvWritten.arg(games, visibleText(request.output)), errors};
+        readDiary(diary.path, request.since,
+                  [&](const DiaryEntry& entry, const DiaryAccount& account) { builder.add(entry, account); });
+    heading.problems += reading.skipped;
+    const bool unreadable = reading.folder == DiaryFolderState::Unreadable;
+    if (unreadable)
+        heading.problems << kDiaryUnreadable.arg(visibleText(diary.path), reading.folderReason);
+    if (printed(request))
+        return printedReport(request, builder.table(), heading, unreadable);
+    if (unreadable)
+        return {ExitStatus::Failure, {}, errorLines(heading.problems)};
+    return {ExitStatus::Normal, reportText(builder.table()), errorLines(heading.problems)};
 }
 
 } // namespace brivadoro

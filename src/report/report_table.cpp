@@ -1,7 +1,9 @@
 #include "report_table.h"
 
 #include <algorithm>
+#include <iterator>
 #include <numeric>
+#include <utility>
 
 #include <QTextBoundaryFinder>
 
@@ -97,7 +99,25 @@ void ReportBuilder::add(const DiaryEntry& entry, const DiaryAccount& account) {
     Spelling& spelling = pupil.spellings[entry.name.trimmed()];
     ++spelling.count;
     spelling.lastTyped = pupil.games;
+    tally(pupil.days, entry.day(), entry.score);
     ++games_;
+}
+
+void ReportBuilder::tally(QList<DayTally>& days, QStringView day, int score) {
+    // A file's games come in the order they ended, so their day is nearly always the last one.
+    auto at = days.end();
+    if (days.isEmpty() || days.constLast().day != day) {
+        at = std::ranges::lower_bound(days, day, {},
+                                      [](const DayTally& tally) { return QStringView(tally.day); });
+        if (at == days.end() || at->day != day)
+            at = days.insert(at, DayTally{day.toString(), 0, 0, score, score});
+    } else {
+        at = std::prev(days.end());
+    }
+    ++at->games;
+    at->sum += score;
+    at->worst = std::min(at->worst, score);
+    at->best = std::max(at->best, score);
 }
 
 PupilRow ReportBuilder::rowOf(const Pupil& pupil) {
@@ -109,11 +129,17 @@ PupilRow ReportBuilder::rowOf(const Pupil& pupil) {
         if (std::pair(typed->count, typed->lastTyped) > std::pair(often->count, often->lastTyped))
             often = typed;
     }
+    QList<DayScores> days;
+    days.reserve(pupil.days.size());
+    for (const DayTally& tally : pupil.days)
+        days.append({QDate::fromString(tally.day, Qt::ISODate), tally.games, tally.worst, tally.best,
+                     double(tally.sum) / double(tally.games)});
     const double sum = std::accumulate(recent.cbegin(), recent.cend(), 0.0);
     return {often.key(),        pupil.account,
             pupil.games,        pupil.best,
             recent.constLast(), sum / double(recent.size()),
-            trendOf(recent),    QDate::fromString(pupil.lastDay, Qt::ISODate)};
+            trendOf(recent),    QDate::fromString(pupil.lastDay, Qt::ISODate),
+            std::move(days)};
 }
 
 ReportTable ReportBuilder::table() const {

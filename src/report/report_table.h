@@ -20,6 +20,15 @@ namespace brivadoro {
 // either way; unknown with fewer than two games.
 enum class Trend { Unknown, Rising, Steady, Falling };
 
+// One day of a pupil's games, for the chart of the score over time.
+struct DayScores {
+    QDate day;
+    qsizetype games = 0;
+    int worst = 0;
+    int best = 0;
+    double mean = 0;
+};
+
 // One pupil's line of the report: one account, one name as typed there, whatever its case, blanks
 // around it or Unicode composition.
 struct PupilRow {
@@ -30,7 +39,8 @@ struct PupilRow {
     int last = 0;
     double recentMean = 0; // of the last five scores
     Trend trend = Trend::Unknown;
-    QDate lastDay; // the day of the last game
+    QDate lastDay;         // the day of the last game
+    QList<DayScores> days; // every day played, the earliest first
 };
 
 struct ClassLine {
@@ -62,7 +72,7 @@ QString trendText(Trend trend);
 Trend trendOf(const QList<int>& scores);
 
 // Gathers the report from the diary's entries, one at a time, keeping per pupil only what the
-// columns need, so that any number of games takes little memory.
+// columns and a tally a day need, so that any number of games takes little memory.
 class ReportBuilder {
 public:
     void add(const DiaryEntry& entry, const DiaryAccount& account);
@@ -73,6 +83,13 @@ private:
         qsizetype count = 0;
         qsizetype lastTyped = 0; // which game typed it last, so that a tie goes to the newer
     };
+    struct DayTally {
+        QString day; // as the entries write it, 2026-12-10, which sorts as the days do
+        qsizetype games = 0;
+        long long sum = 0;
+        int worst = 0;
+        int best = 0;
+    };
     struct Pupil {
         QString account;
         qsizetype games = 0;
@@ -80,7 +97,10 @@ private:
         std::array<int, kRecentGames> recent{}; // a ring of the last scores
         QString lastDay;
         QHash<QString, Spelling> spellings;
+        QList<DayTally> days; // by day
     };
+
+    static void tally(QList<DayTally>& days, QStringView day, int score);
 
     [[nodiscard]] static PupilRow rowOf(const Pupil& pupil);
 

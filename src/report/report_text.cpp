@@ -14,22 +14,17 @@ namespace brivadoro {
 
 namespace {
 
-constexpr qsizetype kColumns = 8;
-constexpr std::array<QStringView, kColumns> kHeadings{u"Nome",      u"Account",       u"Partite",
-                                                      u"Migliore",  u"Ultimo",        u"Media ultime 5",
-                                                      u"Andamento", u"Ultima partita"};
-// Which columns hold numbers, aligned to the right.
-constexpr std::array<bool, kColumns> kNumeric{false, false, true, true, true, true, false, false};
+constexpr qsizetype kColumns = kReportColumns;
 constexpr QStringView kColumnGap = u"  ";
 constexpr QStringView kNoGames = u"nessuna partita registrata\n";
-constexpr QStringView kClassLine = u"Classe: %1 %2, %3 %4, mediana degli ultimi punteggi %5\n";
+constexpr QStringView kClassLine = u"Classe: %1 %2, %3 %4, mediana degli ultimi punteggi %5";
 constexpr QStringView kGame = u"partita";
 constexpr QStringView kGames = u"partite";
 constexpr QStringView kPupil = u"alunno";
 constexpr QStringView kPupils = u"alunni";
 constexpr QStringView kDayFormat = u"dd/MM/yyyy";
 
-using Cells = std::array<QString, kColumns>;
+using Cells = ReportCells;
 
 // The columns a text takes on the terminal: one per character as the reader sees it.
 qsizetype widthOf(const QString& text) {
@@ -44,18 +39,6 @@ QString decimal(double value) {
     return QLocale(QLocale::Italian, QLocale::Italy).toString(value, 'f', 1);
 }
 
-Cells cellsOf(const PupilRow& row) {
-    const QLocale italian(QLocale::Italian, QLocale::Italy);
-    return {visibleText(shownName(row.name)),
-            visibleText(row.account),
-            italian.toString(row.games),
-            QString::number(row.best),
-            QString::number(row.last),
-            decimal(row.recentMean),
-            trendText(row.trend),
-            row.lastDay.toString(kDayFormat)};
-}
-
 QString lineOf(const Cells& cells, const std::array<qsizetype, kColumns>& widths) {
     QString line;
     for (qsizetype column = 0; column < kColumns; ++column) {
@@ -63,7 +46,7 @@ QString lineOf(const Cells& cells, const std::array<qsizetype, kColumns>& widths
         const QString padding(widths[std::size_t(column)] - widthOf(cell), u' ');
         if (column > 0)
             line += kColumnGap;
-        line += kNumeric[std::size_t(column)] ? padding + cell : cell + padding;
+        line += kNumericColumns[std::size_t(column)] ? padding + cell : cell + padding;
     }
     while (line.endsWith(u' '))
         line.chop(1);
@@ -77,14 +60,37 @@ QString medianText(double median) {
 
 } // namespace
 
+ReportCells reportCells(const PupilRow& row) {
+    const QLocale italian(QLocale::Italian, QLocale::Italy);
+    return {visibleText(shownName(row.name)),
+            visibleText(row.account),
+            italian.toString(row.games),
+            QString::number(row.best),
+            QString::number(row.last),
+            decimal(row.recentMean),
+            trendText(row.trend),
+            reportDay(row.lastDay)};
+}
+
+QString reportDay(const QDate& day) {
+    return day.toString(kDayFormat);
+}
+
+QString classLineText(const ClassLine& total) {
+    const QLocale italian(QLocale::Italian, QLocale::Italy);
+    return kClassLine.arg(italian.toString(total.games), (total.games == 1 ? kGame : kGames).toString(),
+                          italian.toString(total.pupils), (total.pupils == 1 ? kPupil : kPupils).toString(),
+                          medianText(total.medianLast));
+}
+
 QString reportText(const ReportTable& table) {
     if (table.rows.isEmpty())
         return kNoGames.toString();
     Cells headings;
-    std::ranges::transform(kHeadings, headings.begin(), &QStringView::toString);
+    std::ranges::transform(kReportHeadings, headings.begin(), &QStringView::toString);
     QList<Cells> lines{headings};
     for (const PupilRow& row : table.rows)
-        lines << cellsOf(row);
+        lines << reportCells(row);
     std::array<qsizetype, kColumns> widths{};
     for (const Cells& cells : lines) {
         for (qsizetype column = 0; column < kColumns; ++column)
@@ -94,12 +100,7 @@ QString reportText(const ReportTable& table) {
     QString text;
     for (const Cells& cells : lines)
         text += lineOf(cells, widths);
-    const QLocale italian(QLocale::Italian, QLocale::Italy);
-    const ClassLine& total = table.total;
-    return text + u'\n' +
-           kClassLine.arg(italian.toString(total.games), (total.games == 1 ? kGame : kGames).toString(),
-                          italian.toString(total.pupils), (total.pupils == 1 ? kPupil : kPupils).toString(),
-                          medianText(total.medianLast));
+    return text + u'\n' + classLineText(table.total) + u'\n';
 }
 
 } // namespace brivadoro

@@ -46,14 +46,20 @@ constexpr QStringView kSoundDescription = u"gioca con i suoni (come Sound=true)"
 constexpr QStringView kReportDescription =
     u"mostra l'andamento di ogni alunno dal diario della cartella dei record, ed esce";
 constexpr QStringView kSinceDescription = u"con --report, solo le partite da quel giorno in poi";
-constexpr QStringView kOutputDescription = u"con --report, scrive ogni partita nel file CSV indicato";
+constexpr QStringView kOutputDescription =
+    u"con --report, scrive ogni partita nel file .csv indicato, o il resoconto da stampare nel file .pdf";
+constexpr QStringView kOpenDescription =
+    u"con --report, scrive il resoconto da stampare in PDF e lo apre nel visualizzatore del desktop";
 constexpr QStringView kSinceValue = u"AAAA-MM-GG";
-constexpr QStringView kOutputValue = u"FILE.csv";
+constexpr QStringView kOutputValue = u"FILE";
 constexpr QStringView kBadSince = u"%1: --since vuole una data nella forma AAAA-MM-GG, non %2";
-constexpr QStringView kReportOnly = u"%1: --since e --output valgono solo con --report";
+constexpr QStringView kReportOnly = u"%1: --since, --output e --open valgono solo con --report";
 constexpr QStringView kReportAlone = u"%1: --report non si usa insieme a --show-record né a --reset-record";
-constexpr QStringView kNotCsv = u"%1: --output scrive un file .csv, non %2";
+constexpr QStringView kNoKnownSuffix = u"%1: --output scrive un file .csv o .pdf, non %2";
+constexpr QStringView kOpenCsv =
+    u"%1: --open apre il resoconto in PDF: con --output dagli un nome che finisce in .pdf";
 constexpr QStringView kCsvSuffix = u".csv";
+constexpr QStringView kPdfSuffix = u".pdf";
 constexpr QStringView kOpposites = u"%1: %2 e %3 si escludono: scegline uno (%1 --help elenca le opzioni)";
 constexpr const char* kRecordDirVariable = "BRIVADORO_RECORD_DIR";
 constexpr QStringView kDataUnderHome = u"/.local/share";
@@ -139,22 +145,28 @@ struct ReportOptions {
     const QCommandLineOption& report;
     const QCommandLineOption& since;
     const QCommandLineOption& output;
+    const QCommandLineOption& open;
 };
 
 // A usage mistake in the report's options; no status when there is none.
 CommandLineAnswer reportMistake(const QCommandLineParser& parser, const ReportOptions& options) {
-    if (!parser.isSet(options.report))
-        return parser.isSet(options.since) || parser.isSet(options.output) ? refused(kReportOnly)
-                                                                           : CommandLineAnswer{};
+    if (!parser.isSet(options.report)) {
+        const bool shaped =
+            parser.isSet(options.since) || parser.isSet(options.output) || parser.isSet(options.open);
+        return shaped ? refused(kReportOnly) : CommandLineAnswer{};
+    }
     if (parser.isSet(options.show) || parser.isSet(options.reset))
         return refused(kReportAlone);
     const QString since = parser.value(options.since);
     if (parser.isSet(options.since) && !QDate::fromString(since, Qt::ISODate).isValid())
         return refused(kBadSince, since);
     const QString output = parser.value(options.output);
-    if (parser.isSet(options.output) && !output.endsWith(kCsvSuffix, Qt::CaseInsensitive))
-        return refused(kNotCsv, output);
-    return {};
+    if (!parser.isSet(options.output))
+        return {};
+    const bool csv = output.endsWith(kCsvSuffix, Qt::CaseInsensitive);
+    if (!csv && !output.endsWith(kPdfSuffix, Qt::CaseInsensitive))
+        return refused(kNoKnownSuffix, output);
+    return csv && parser.isSet(options.open) ? refused(kOpenCsv) : CommandLineAnswer{};
 }
 
 std::optional<bool> chosen(const QCommandLineParser& parser, const OptionPair& pair) {
@@ -178,8 +190,9 @@ CommandLineAnswer readCommandLine(const QStringList& arguments, QtOptions qtOpti
     const QCommandLineOption report(u"report"_s, kReportDescription.toString());
     const QCommandLineOption since(u"since"_s, kSinceDescription.toString(), kSinceValue.toString());
     const QCommandLineOption output(u"output"_s, kOutputDescription.toString(), kOutputValue.toString());
-    const QList<QCommandLineOption> options{help, version, fullScreen, window, mute,  sound,
-                                            show, reset,   yes,        report, since, output};
+    const QCommandLineOption open(u"open"_s, kOpenDescription.toString());
+    const QList<QCommandLineOption> options{help,  version, fullScreen, window, mute,   sound, show,
+                                            reset, yes,     report,     since,  output, open};
     constexpr qsizetype kPlayerOptions = 6;
     QCommandLineParser parser;
     // Qt's options are single words after one dash, as in -platform.
@@ -202,13 +215,14 @@ CommandLineAnswer readCommandLine(const QStringList& arguments, QtOptions qtOpti
         return {ExitStatus::Normal, helpText(options, kPlayerOptions), {}};
     if (parser.isSet(version))
         return {ExitStatus::Normal, versionLine(), {}};
-    if (CommandLineAnswer mistake = reportMistake(parser, {show, reset, report, since, output});
+    if (CommandLineAnswer mistake = reportMistake(parser, {show, reset, report, since, output, open});
         mistake.exitStatus)
         return mistake;
     CommandLineAnswer answer;
     if (parser.isSet(report))
         answer.recordCommand = RecordCommand::Report;
-    answer.report = {QDate::fromString(parser.value(since), Qt::ISODate), parser.value(output)};
+    answer.report = {QDate::fromString(parser.value(since), Qt::ISODate), parser.value(output),
+                     parser.isSet(open)};
     if (parser.isSet(show))
         answer.recordCommand = RecordCommand::Show;
     else if (parser.isSet(reset))

@@ -17,10 +17,13 @@ enum class QtOptions { NotYetRemoved, Removed };
 // What the administrator's options ask of the records.
 enum class RecordCommand { None, Show, Reset, Report };
 
-// What --report is asked for: the games from a day on, or all; the text on standard output, or a file.
+// What --report is asked for: the games from a day on, or all; the text on standard output, or a
+// file: every game in a CSV file, or the printable report in a PDF file; and whether the PDF is then
+// opened in the desktop's viewer.
 struct ReportRequest {
     QDate since;    // null for every game
-    QString output; // empty for the text on standard output; a file whose name ends in .csv otherwise
+    QString output; // empty for the text, or for --open's own file; a name ending in .csv or .pdf
+    bool open = false;
 };
 
 // What the program says to its command line, and the status it then ends with; no status means
@@ -31,7 +34,7 @@ struct CommandLineAnswer {
     QString errorOutput;
     RecordCommand recordCommand = RecordCommand::None;
     bool confirmed = false; // --yes: the reset asks no question
-    ReportRequest report{}; // --since and --output, with --report
+    ReportRequest report{}; // --since, --output and --open, with --report
     // --fullscreen or --window, --mute or --sound: each wins over the configuration file, either way;
     // none when the command line says nothing.
     std::optional<bool> fullScreen = std::nullopt;

@@ -139,6 +139,16 @@ void CommandLineTest::answersWithoutAWindow_data() {
     QTest::newRow("Qt's option, then an unknown one")
         << QStringList{u"-platform"_s, u"offscreen"_s, u"--colori"_s} << 2 << QString()
         << unknown(u"--colori") << QString() << QString();
+    QTest::newRow("--open without --report")
+        << QStringList{u"--open"_s} << 2 << QString()
+        << u"brivadoro: --since, --output e --open valgono solo con --report\n"_s << QString() << QString();
+    QTest::newRow("--output of neither CSV nor PDF")
+        << QStringList{u"--report"_s, u"--output"_s, u"diario.txt"_s} << 2 << QString()
+        << u"brivadoro: --output scrive un file .csv o .pdf, non diario.txt\n"_s << QString() << QString();
+    QTest::newRow("--open with a CSV file")
+        << QStringList{u"--report"_s, u"--open"_s, u"--output"_s, u"partite.csv"_s} << 2 << QString()
+        << u"brivadoro: --open apre il resoconto in PDF: con --output dagli un nome che finisce in .pdf\n"_s
+        << QString() << QString();
     addRecordCommandRows();
 }
 
