@@ -12,6 +12,7 @@ packages=(
     libx11-dev xvfb xauth
     po4a man-db desktop-file-utils appstream strace clang-format clang-tidy cppcheck
     xdotool dbus-daemon at-spi2-core python3-pyatspi imagemagick pulseaudio pulseaudio-utils openbox
+    poppler-utils
     clang libclang-rt-dev llvm
 )
 

@@ -17,8 +17,15 @@ fail() {
     exit 1
 }
 
+# desktop_value <file> <group> <key>: the key's value in that group of a desktop entry.
+desktop_value() {
+    awk -v group="[$2]" -v key="$3=" '
+        /^\[/ { in_group = ($0 == group) }
+        in_group && index($0, key) == 1 { print substr($0, length(key) + 1) }' "$1"
+}
+
 entry_value() {
-    sed -n "s/^$1=//p" "$entry"
+    desktop_value "$entry" 'Desktop Entry' "$1"
 }
 
 # The manual page in English and in Italian, as installed or gzipped by the package.
@@ -37,7 +44,8 @@ stage() {
 }
 
 # Every file in its place, named as the desktop entry names them, which starts the program by its
-# full path; the fixed-size icon is 48 by 48.
+# full path; the diary action of the entry and of the class's example starts the same command as
+# their game, with the report to open; the fixed-size icon is 48 by 48.
 files() {
     [ "$(entry_value Exec)" = "${program#"$stage"}" ] || fail "the desktop entry starts $(entry_value Exec)"
     local expected=(
@@ -58,6 +66,12 @@ files() {
         ! zcat -f "$file" | grep -q '@[A-Z_]*@' || fail "${file#"$prefix/"} keeps a template's @NAME@"
     done
     [ -x "$program" ] || fail "the program is not executable"
+    local game action
+    for file in "$entry" "$examples/brivadoro-classe.desktop"; do
+        game=$(desktop_value "$file" 'Desktop Entry' Exec)
+        action=$(desktop_value "$file" 'Desktop Action diario' Exec)
+        [ "$action" = "$game --report --open" ] || fail "${file#"$prefix/"}'s diary action starts $action"
+    done
     local size
     size=$(od -An -tu1 -j16 -N8 "$prefix/share/icons/hicolor/48x48/apps/$id.png" | tr -s ' ')
     [ "$size" = " 0 0 0 48 0 0 0 48" ] || fail "the PNG icon's width and height are$size"
