@@ -2,40 +2,28 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
-#include <functional>
 #include <memory>
+#include <vector>
 
-#include <QFont>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QLocale>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPdfWriter>
 #include <QSaveFile>
 #include <QTextLayout>
 
-#include "records/record_text.h"
+#include "printed_page.h"
 #include "report_text.h"
+#include "score_chart.h"
 
 using namespace Qt::StringLiterals;
 
 namespace brivadoro {
 
 namespace {
-
-// The writer's own resolution: every length below is given in points or millimetres and turned into
-// its dots, so that no pen is left at the one-dot hairline a width of 0 would give.
-constexpr int kDotsPerInch = 1200;
-constexpr double pt(double points) {
-    return points * kDotsPerInch / 72;
-}
-constexpr double mm(double millimetres) {
-    return millimetres * kDotsPerInch / 25.4;
-}
 
 constexpr double kMargin = pt(kPageMargin);
 constexpr double kFooterDrop = pt(18);
@@ -45,35 +33,17 @@ constexpr double kColumnGap = pt(8);
 constexpr double kBoxPadding = pt(6);
 constexpr int kChartsAcross = 3;
 constexpr double kChartGap = pt(14);
-constexpr double kPlotHeight = pt(62);
-constexpr double kPlotPadding = pt(4); // between the frame and the first and last day
-constexpr qsizetype kMostDots = 60;    // more days than this draw as a line alone
 constexpr qsizetype kLongestProblem = 300;
 
 constexpr double kTitleSize = 18;
 constexpr double kSectionSize = 12;
-constexpr double kTextSize = 9.5;
-constexpr double kTableSize = 8.5;
-constexpr double kSmallSize = 7.5;
-
-constexpr double kRulePen = mm(0.2);
-constexpr double kFramePen = mm(0.15);
-constexpr double kLinePen = mm(0.35);
-constexpr double kDotRadius = mm(0.5);
-constexpr double kOneDayBand = mm(1.2);
 
 constexpr QRgb kNoFill = 0;
-constexpr QRgb kInk = 0xff202020;
-constexpr QRgb kMuted = 0xff5f5f5f;
-constexpr QRgb kRule = 0xffa8a8a8;
 constexpr QRgb kStripe = 0xfff3f3f3;
 constexpr QRgb kHeadingFill = 0xffdfe6ef;
 constexpr QRgb kWarningFill = 0xfffff5d9;
 constexpr QRgb kWarningRule = 0xffd19a00;
-constexpr QRgb kBand = 0xffc8d7ee;
-constexpr QRgb kScoreLine = 0xff1f4e9a;
 
-constexpr QStringView kFontFamily = u"Liberation Sans";
 constexpr QStringView kTitle = u"Diario della classe";
 constexpr QStringView kFolderLine = u"Cartella dei record: %1";
 constexpr QStringView kEveryGame = u"Partite: tutte quelle del diario";
@@ -90,13 +60,7 @@ constexpr QStringView kChartsNote =
 constexpr QStringView kFooter = u"Brivadoro · Diario della classe · pagina %1 di %2";
 constexpr QStringView kCannotDraw = u"non ho potuto disegnare le pagine del PDF";
 constexpr QStringView kLongDay = u"d MMMM yyyy";
-constexpr QStringView kShortDay = u"d MMM";
-constexpr QStringView kShortDayAndYear = u"d MMM yyyy";
 constexpr QStringView kTime = u"HH:mm";
-
-QColor colour(QRgb rgb) {
-    return QColor::fromRgb(rgb);
-}
 
 QLocale italian() {
     return {QLocale::Italian, QLocale::Italy};
@@ -124,139 +88,12 @@ private:
     std::unique_ptr<QGuiApplication> application_;
 };
 
-QFont fontOf(double points, bool bold = false) {
-    QFont font(kFontFamily.toString());
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
-
-// Text in lines that break between words, or anywhere in a word longer than the width.
-std::shared_ptr<QTextLayout> wrapped(const QString& text, const QFont& font, double width,
-                                     QPaintDevice* device) {
-    auto layout = std::make_shared<QTextLayout>(text, font, device);
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    layout->setTextOption(option);
-    layout->beginLayout();
-    double height = 0;
-    for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
-        line.setLineWidth(width);
-        line.setPosition({0, height});
-        height += line.height();
-    }
-    layout->endLayout();
-    return layout;
-}
-
-double heightOf(const QTextLayout& layout) {
-    return layout.boundingRect().height();
-}
-
-// The scale all the charts share: the days across, the scores up.
-struct ChartScale {
-    QDate first;
-    QDate last;
-    double lowest = 0; // whole numbers, as far apart as scores can be
-    double highest = 1;
-};
-
-// A step of 1, 2 or 5 times a power of ten that cuts the range into at most five parts.
-double roundStep(double range) {
-    for (double power = 1;; power *= 10) {
-        for (const double step : {power, 2 * power, 5 * power}) {
-            if (range <= 5 * step)
-                return step;
-        }
-    }
-}
-
-ChartScale scaleOf(const ReportTable& table, const QDate& since) {
-    ChartScale scale{since, since, 0, 0};
-    for (const PupilRow& row : table.rows) {
-        for (const DayScores& day : row.days) {
-            if (!scale.first.isValid() || day.day < scale.first)
-                scale.first = day.day;
-            if (!scale.last.isValid() || day.day > scale.last)
-                scale.last = day.day;
-            scale.lowest = std::min(scale.lowest, double(day.worst));
-            scale.highest = std::max(scale.highest, double(day.best));
-        }
-    }
-    const double step = roundStep(std::max(1.0, scale.highest - scale.lowest));
-    scale.lowest = std::floor(scale.lowest / step) * step;
-    scale.highest = std::max(std::ceil(scale.highest / step) * step, scale.lowest + step);
-    return scale;
-}
-
-QString scoreLabel(double score) {
-    return QString::number(qint64(score));
-}
-
-// Where blocks go, top to bottom, page after page; the content of a block is drawn once every page
-// is known, so that each page can say how many there are.
-class PageFlow {
-public:
-    using Draw = std::function<void(QPainter& painter, const QRectF& area)>;
-
-    PageFlow(double left, double width, double top, double bottom)
-        : left_(left), width_(width), top_(top), bottom_(bottom), y_(top) {}
-
-    [[nodiscard]] double width() const { return width_; }
-    [[nodiscard]] int pages() const { return page_ + 1; }
-    [[nodiscard]] bool atTop() const { return y_ == top_; }
-    // Whether a block of that height fits above the bottom margin; on an empty page, any block does.
-    [[nodiscard]] bool fits(double height) const { return y_ + height <= bottom_ || atTop(); }
-
-    void newPage() {
-        ++page_;
-        y_ = top_;
-    }
-
-    // A block across the page, on a new page when it would cross the bottom margin.
-    void add(double height, Draw draw) {
-        if (!fits(height))
-            newPage();
-        blocks_.push_back({page_, QRectF(left_, y_, width_, height), std::move(draw)});
-        y_ += height;
-    }
-
-    void skip(double height) {
-        if (y_ != top_)
-            y_ = std::min(y_ + height, bottom_);
-    }
-
-    void paint(QPainter& painter, int page) const {
-        for (const Block& block : blocks_) {
-            if (block.page == page)
-                block.draw(painter, block.area);
-        }
-    }
-
-private:
-    struct Block {
-        int page;
-        QRectF area;
-        Draw draw;
-    };
-
-    double left_;
-    double width_;
-    double top_;
-    double bottom_;
-    double y_;
-    int page_ = 0;
-    std::vector<Block> blocks_;
-};
-
 class PrintedReport {
 public:
     PrintedReport(QPdfWriter& writer, const ReportTable& table, const PrintedReportHeading& heading)
         : writer_(writer), table_(table), heading_(heading),
           page_(writer.pageLayout().fullRectPixels(kDotsPerInch)),
-          flow_(page_.left() + kMargin, page_.width() - 2 * kMargin, page_.top() + kMargin,
-                page_.bottom() - kMargin),
-          scale_(scaleOf(table, heading.since)) {
+          flow_(page_.adjusted(kMargin, kMargin, -kMargin, -kMargin)) {
         layOutTitle();
         layOutProblems();
         layOutTable();
@@ -269,7 +106,7 @@ public:
             if (page > 0 && !writer_.newPage())
                 return false;
             flow_.paint(painter, page);
-            painter.setFont(fontOf(kSmallSize));
+            painter.setFont(printedFont(kSmallSize));
             painter.setPen(colour(kMuted));
             const QRectF footer(page_.left(), page_.bottom() - kMargin + kFooterDrop, page_.width(),
                                 pt(kSmallSize * 2));
@@ -302,15 +139,15 @@ private:
 
     void layOutTitle() {
         const QLocale locale = italian();
-        addLine(kTitle.toString(), fontOf(kTitleSize, true), kInk);
+        addLine(kTitle.toString(), printedFont(kTitleSize, true), kInk);
         flow_.skip(pt(4));
-        addLine(kFolderLine.arg(heading_.folder), fontOf(kTextSize), kInk);
+        addLine(kFolderLine.arg(heading_.folder), printedFont(kTextSize), kInk);
         addLine(heading_.since.isValid() ? kSince.arg(locale.toString(heading_.since, kLongDay))
                                          : kEveryGame.toString(),
-                fontOf(kTextSize), kInk);
+                printedFont(kTextSize), kInk);
         addLine(kPrinted.arg(locale.toString(heading_.printed.date(), kLongDay),
                              locale.toString(heading_.printed.time(), kTime)),
-                fontOf(kTextSize), kMuted);
+                printedFont(kTextSize), kMuted);
         flow_.skip(kBlockGap);
     }
 
@@ -318,8 +155,8 @@ private:
     void layOutProblems() {
         if (heading_.problems.isEmpty())
             return;
-        const QFont titleFont = fontOf(kTextSize, true);
-        const QFont font = fontOf(kTextSize);
+        const QFont titleFont = printedFont(kTextSize, true);
+        const QFont font = printedFont(kTextSize);
         const double inner = flow_.width() - 2 * kBoxPadding;
         std::vector<std::shared_ptr<QTextLayout>> paragraphs;
         for (const QString& problem :
@@ -355,8 +192,8 @@ private:
     // The columns' widths: each as wide as its widest cell, the name and the account narrowed, and
     // their cells cut short, when the page is not wide enough for all.
     [[nodiscard]] std::array<double, kReportColumns> columnWidths(const QList<ReportCells>& rows) const {
-        const QFontMetricsF headingMetrics = metrics(fontOf(kTableSize, true));
-        const QFontMetricsF cellMetrics = metrics(fontOf(kTableSize));
+        const QFontMetricsF headingMetrics = metrics(printedFont(kTableSize, true));
+        const QFontMetricsF cellMetrics = metrics(printedFont(kTableSize));
         std::array<double, kReportColumns> widths{};
         for (std::size_t column = 0; column < widths.size(); ++column)
             widths[column] = headingMetrics.horizontalAdvance(kReportHeadings[column].toString());
@@ -397,7 +234,7 @@ private:
 
     void layOutTable() {
         if (table_.rows.isEmpty()) {
-            addLine(kNoGames.toString(), fontOf(kTextSize), kInk);
+            addLine(kNoGames.toString(), printedFont(kTextSize), kInk);
             return;
         }
         QList<ReportCells> rows;
@@ -407,8 +244,8 @@ private:
         const auto widths = columnWidths(rows);
         ReportCells headings;
         std::ranges::transform(kReportHeadings, headings.begin(), &QStringView::toString);
-        const QFont headingFont = fontOf(kTableSize, true);
-        const QFont font = fontOf(kTableSize);
+        const QFont headingFont = printedFont(kTableSize, true);
+        const QFont font = printedFont(kTableSize);
         const double rowHeight = metrics(font).height() + 2 * kCellPadding;
         const double headingHeight = metrics(headingFont).height() + 2 * kCellPadding;
         // The headings start the table on every page, never alone at the foot of one.
@@ -420,7 +257,7 @@ private:
             addTableRow(rows[index], widths, font, index % 2 == 1 ? kStripe : kNoFill);
         }
         flow_.skip(pt(6));
-        addLine(classLineText(table_.total), fontOf(kTextSize, true), kInk);
+        addLine(classLineText(table_.total), printedFont(kTextSize, true), kInk);
         flow_.skip(kBlockGap);
     }
 
@@ -428,14 +265,11 @@ private:
         if (table_.rows.isEmpty())
             return;
         const double cellWidth = (flow_.width() - kChartGap * (kChartsAcross - 1)) / kChartsAcross;
-        const QFont captionFont = fontOf(kTableSize, true);
-        const QFont labelFont = fontOf(kSmallSize);
-        const double captionHeight = metrics(captionFont).height() + pt(2);
-        const double labelHeight = metrics(labelFont).height();
-        const double chartHeight = captionHeight + kPlotHeight + labelHeight + kChartGap;
+        const ScoreChart chart(chartScaleOf(table_, heading_.since), &writer_);
+        const double chartHeight = chart.height() + kChartGap;
         const auto title =
-            wrapped(kChartsTitle.toString(), fontOf(kSectionSize, true), flow_.width(), &writer_);
-        const auto note = wrapped(kChartsNote.toString(), fontOf(kSmallSize), flow_.width(), &writer_);
+            wrapped(kChartsTitle.toString(), printedFont(kSectionSize, true), flow_.width(), &writer_);
+        const auto note = wrapped(kChartsNote.toString(), printedFont(kSmallSize), flow_.width(), &writer_);
         // The section's title stays with its first row of charts.
         if (!flow_.fits(heightOf(*title) + heightOf(*note) + pt(6) + chartHeight))
             flow_.newPage();
@@ -447,7 +281,6 @@ private:
             painter.setPen(colour(kMuted));
             note->draw(&painter, area.topLeft());
         });
-        const Chart chart{scale_, captionFont, labelFont, captionHeight, labelHeight};
         for (qsizetype first = 0; first < table_.rows.size(); first += kChartsAcross) {
             const QList<PupilRow> across = table_.rows.mid(first, kChartsAcross);
             flow_.add(chartHeight, [across, chart, cellWidth](QPainter& painter, const QRectF& area) {
@@ -460,134 +293,11 @@ private:
         }
     }
 
-    // One pupil's chart: the name, the day's range as a band and its mean as a line, on the shared scale.
-    struct Chart {
-        ChartScale scale;
-        QFont captionFont;
-        QFont labelFont;
-        double captionHeight;
-        double labelHeight;
-
-        void draw(QPainter& painter, const QRectF& cell, const PupilRow& row) const {
-            drawCaption(painter, cell, row);
-            painter.setFont(labelFont);
-            const QFontMetricsF labels(labelFont, painter.device());
-            const QString highest = scoreLabel(scale.highest);
-            const QString lowest = scoreLabel(scale.lowest);
-            const double labelWidth =
-                std::max(labels.horizontalAdvance(highest), labels.horizontalAdvance(lowest)) + pt(3);
-            const QRectF plot(cell.left() + labelWidth, cell.top() + captionHeight, cell.width() - labelWidth,
-                              kPlotHeight);
-            drawAxes(painter, plot, labelWidth);
-            drawScores(painter, plot, row.days);
-        }
-
-        void drawCaption(QPainter& painter, const QRectF& cell, const PupilRow& row) const {
-            const QFontMetricsF caption(captionFont, painter.device());
-            const QString name =
-                caption.elidedText(visibleText(shownName(row.name)), Qt::ElideRight, cell.width());
-            painter.setFont(captionFont);
-            painter.setPen(colour(kInk));
-            painter.drawText(QRectF(cell.topLeft(), QSizeF(cell.width(), captionHeight)),
-                             Qt::AlignLeft | Qt::AlignTop, name);
-            const double nameWidth = caption.horizontalAdvance(name) + pt(4);
-            const QFontMetricsF account(labelFont, painter.device());
-            painter.setFont(labelFont);
-            painter.setPen(colour(kMuted));
-            painter.drawText(
-                QRectF(cell.left() + nameWidth, cell.top(), cell.width() - nameWidth, captionHeight),
-                Qt::AlignLeft | Qt::AlignTop,
-                account.elidedText(visibleText(row.account), Qt::ElideRight, cell.width() - nameWidth));
-        }
-
-        void drawAxes(QPainter& painter, const QRectF& plot, double labelWidth) const {
-            painter.setPen(QPen(colour(kRule), kFramePen));
-            painter.setBrush(Qt::NoBrush);
-            painter.drawRect(plot);
-            if (scale.lowest < 0) {
-                QPen zero(colour(kRule), kFramePen, Qt::DashLine);
-                painter.setPen(zero);
-                const double y = yOf(0, plot);
-                painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
-            }
-            painter.setPen(colour(kMuted));
-            const auto leftLabel = [&](double score) {
-                const double y = yOf(score, plot);
-                painter.drawText(
-                    QRectF(plot.left() - labelWidth, y - labelHeight / 2, labelWidth - pt(2), labelHeight),
-                    Qt::AlignRight | Qt::AlignVCenter, scoreLabel(score));
-            };
-            leftLabel(scale.highest);
-            leftLabel(scale.lowest);
-            if (scale.lowest < 0)
-                leftLabel(0);
-            const QLocale locale = italian();
-            const QRectF under(plot.left(), plot.bottom(), plot.width(), labelHeight);
-            if (scale.first == scale.last) {
-                painter.drawText(under, Qt::AlignHCenter | Qt::AlignTop,
-                                 locale.toString(scale.last, kShortDayAndYear));
-                return;
-            }
-            painter.drawText(under, Qt::AlignLeft | Qt::AlignTop, locale.toString(scale.first, kShortDay));
-            painter.drawText(under, Qt::AlignRight | Qt::AlignTop,
-                             locale.toString(scale.last, kShortDayAndYear));
-        }
-
-        void drawScores(QPainter& painter, const QRectF& plot, const QList<DayScores>& days) const {
-            if (days.isEmpty())
-                return;
-            QPainterPath band;
-            QPolygonF means;
-            for (const DayScores& day : days)
-                means << QPointF(xOf(day.day, plot), yOf(day.mean, plot));
-            if (days.size() == 1) {
-                const double x = means.first().x();
-                band.addRect(QRectF(QPointF(x - kOneDayBand / 2, yOf(days.first().best, plot)),
-                                    QPointF(x + kOneDayBand / 2, yOf(days.first().worst, plot))));
-            } else {
-                band.moveTo(means.first().x(), yOf(days.first().best, plot));
-                for (const DayScores& day : days)
-                    band.lineTo(xOf(day.day, plot), yOf(day.best, plot));
-                for (auto day = days.crbegin(); day != days.crend(); ++day)
-                    band.lineTo(xOf(day->day, plot), yOf(day->worst, plot));
-                band.closeSubpath();
-            }
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(colour(kBand));
-            painter.drawPath(band);
-            QPen line(colour(kScoreLine), kLinePen);
-            line.setJoinStyle(Qt::RoundJoin);
-            line.setCapStyle(Qt::RoundCap);
-            painter.setPen(line);
-            painter.setBrush(Qt::NoBrush);
-            painter.drawPolyline(means);
-            if (days.size() > kMostDots)
-                return;
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(colour(kScoreLine));
-            for (const QPointF& mean : means)
-                painter.drawEllipse(mean, kDotRadius, kDotRadius);
-        }
-
-        [[nodiscard]] double xOf(const QDate& day, const QRectF& plot) const {
-            const auto span = double(scale.first.daysTo(scale.last));
-            if (span == 0)
-                return plot.center().x();
-            return plot.left() + kPlotPadding +
-                   double(scale.first.daysTo(day)) / span * (plot.width() - 2 * kPlotPadding);
-        }
-
-        [[nodiscard]] double yOf(double score, const QRectF& plot) const {
-            return plot.bottom() - (score - scale.lowest) / (scale.highest - scale.lowest) * plot.height();
-        }
-    };
-
     QPdfWriter& writer_;
     const ReportTable& table_;
     const PrintedReportHeading& heading_;
     QRectF page_;
     PageFlow flow_;
-    ChartScale scale_;
 };
 
 } // namespace

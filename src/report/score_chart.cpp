@@ -1,0 +1,186 @@
+#include "score_chart.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <QFontMetricsF>
+#include <QLocale>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPolygonF>
+
+#include "printed_page.h"
+#include "records/record_text.h"
+
+using namespace Qt::StringLiterals;
+
+namespace brivadoro {
+
+namespace {
+
+constexpr double kPlotHeight = pt(62);
+constexpr double kPlotPadding = pt(4); // between the frame and the first and last day
+constexpr qsizetype kMostDots = 60;    // more days than this draw as a line alone
+constexpr double kFramePen = mm(0.15);
+constexpr double kLinePen = mm(0.35);
+constexpr double kDotRadius = mm(0.5);
+constexpr double kOneDayBand = mm(1.2);
+constexpr QRgb kBand = 0xffc8d7ee;
+constexpr QRgb kScoreLine = 0xff1f4e9a;
+constexpr QStringView kShortDay = u"d MMM";
+constexpr QStringView kShortDayAndYear = u"d MMM yyyy";
+
+// A step of 1, 2 or 5 times a power of ten that cuts the range into at most five parts.
+double roundStep(double range) {
+    for (double power = 1;; power *= 10) {
+        for (const double step : {power, 2 * power, 5 * power}) {
+            if (range <= 5 * step)
+                return step;
+        }
+    }
+}
+
+QString scoreLabel(double score) {
+    return QString::number(qint64(score));
+}
+
+} // namespace
+
+ChartScale chartScaleOf(const ReportTable& table, const QDate& since) {
+    ChartScale scale{since, since, 0, 0};
+    for (const PupilRow& row : table.rows) {
+        for (const DayScores& day : row.days) {
+            if (!scale.first.isValid() || day.day < scale.first)
+                scale.first = day.day;
+            if (!scale.last.isValid() || day.day > scale.last)
+                scale.last = day.day;
+            scale.lowest = std::min(scale.lowest, double(day.worst));
+            scale.highest = std::max(scale.highest, double(day.best));
+        }
+    }
+    const double step = roundStep(std::max(1.0, scale.highest - scale.lowest));
+    scale.lowest = std::floor(scale.lowest / step) * step;
+    scale.highest = std::max(std::ceil(scale.highest / step) * step, scale.lowest + step);
+    return scale;
+}
+
+ScoreChart::ScoreChart(const ChartScale& scale, const QPaintDevice* device)
+    : scale_(scale), captionFont_(printedFont(kTableSize, true)), labelFont_(printedFont(kSmallSize)),
+      captionHeight_(QFontMetricsF(captionFont_, device).height() + pt(2)),
+      labelHeight_(QFontMetricsF(labelFont_, device).height()) {}
+
+double ScoreChart::height() const {
+    return captionHeight_ + kPlotHeight + labelHeight_;
+}
+
+void ScoreChart::draw(QPainter& painter, const QRectF& cell, const PupilRow& row) const {
+    drawCaption(painter, cell, row);
+    painter.setFont(labelFont_);
+    const QFontMetricsF labels(labelFont_, painter.device());
+    const QString highest = scoreLabel(scale_.highest);
+    const QString lowest = scoreLabel(scale_.lowest);
+    const double labelWidth =
+        std::max(labels.horizontalAdvance(highest), labels.horizontalAdvance(lowest)) + pt(3);
+    const QRectF plot(cell.left() + labelWidth, cell.top() + captionHeight_, cell.width() - labelWidth,
+                      kPlotHeight);
+    drawAxes(painter, plot, labelWidth);
+    drawScores(painter, plot, row.days);
+}
+
+void ScoreChart::drawCaption(QPainter& painter, const QRectF& cell, const PupilRow& row) const {
+    const QFontMetricsF caption(captionFont_, painter.device());
+    const QString name = caption.elidedText(visibleText(shownName(row.name)), Qt::ElideRight, cell.width());
+    painter.setFont(captionFont_);
+    painter.setPen(colour(kInk));
+    painter.drawText(QRectF(cell.topLeft(), QSizeF(cell.width(), captionHeight_)),
+                     Qt::AlignLeft | Qt::AlignTop, name);
+    const double nameWidth = caption.horizontalAdvance(name) + pt(4);
+    const QFontMetricsF account(labelFont_, painter.device());
+    painter.setFont(labelFont_);
+    painter.setPen(colour(kMuted));
+    painter.drawText(QRectF(cell.left() + nameWidth, cell.top(), cell.width() - nameWidth, captionHeight_),
+                     Qt::AlignLeft | Qt::AlignTop,
+                     account.elidedText(visibleText(row.account), Qt::ElideRight, cell.width() - nameWidth));
+}
+
+void ScoreChart::drawAxes(QPainter& painter, const QRectF& plot, double labelWidth) const {
+    painter.setPen(QPen(colour(kRule), kFramePen));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(plot);
+    if (scale_.lowest < 0) {
+        QPen zero(colour(kRule), kFramePen, Qt::DashLine);
+        painter.setPen(zero);
+        const double y = yOf(0, plot);
+        painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
+    }
+    painter.setPen(colour(kMuted));
+    const auto leftLabel = [&](double score) {
+        const double y = yOf(score, plot);
+        painter.drawText(
+            QRectF(plot.left() - labelWidth, y - labelHeight_ / 2, labelWidth - pt(2), labelHeight_),
+            Qt::AlignRight | Qt::AlignVCenter, scoreLabel(score));
+    };
+    leftLabel(scale_.highest);
+    leftLabel(scale_.lowest);
+    if (scale_.lowest < 0)
+        leftLabel(0);
+    const QLocale locale(QLocale::Italian, QLocale::Italy);
+    const QRectF under(plot.left(), plot.bottom(), plot.width(), labelHeight_);
+    if (scale_.first == scale_.last) {
+        painter.drawText(under, Qt::AlignHCenter | Qt::AlignTop,
+                         locale.toString(scale_.last, kShortDayAndYear));
+        return;
+    }
+    painter.drawText(under, Qt::AlignLeft | Qt::AlignTop, locale.toString(scale_.first, kShortDay));
+    painter.drawText(under, Qt::AlignRight | Qt::AlignTop, locale.toString(scale_.last, kShortDayAndYear));
+}
+
+void ScoreChart::drawScores(QPainter& painter, const QRectF& plot, const QList<DayScores>& days) const {
+    if (days.isEmpty())
+        return;
+    QPainterPath band;
+    QPolygonF means;
+    for (const DayScores& day : days)
+        means << QPointF(xOf(day.day, plot), yOf(day.mean, plot));
+    if (days.size() == 1) {
+        const double x = means.first().x();
+        band.addRect(QRectF(QPointF(x - kOneDayBand / 2, yOf(days.first().best, plot)),
+                            QPointF(x + kOneDayBand / 2, yOf(days.first().worst, plot))));
+    } else {
+        band.moveTo(means.first().x(), yOf(days.first().best, plot));
+        for (const DayScores& day : days)
+            band.lineTo(xOf(day.day, plot), yOf(day.best, plot));
+        for (auto day = days.crbegin(); day != days.crend(); ++day)
+            band.lineTo(xOf(day->day, plot), yOf(day->worst, plot));
+        band.closeSubpath();
+    }
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour(kBand));
+    painter.drawPath(band);
+    QPen line(colour(kScoreLine), kLinePen);
+    line.setJoinStyle(Qt::RoundJoin);
+    line.setCapStyle(Qt::RoundCap);
+    painter.setPen(line);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPolyline(means);
+    if (days.size() > kMostDots)
+        return;
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour(kScoreLine));
+    for (const QPointF& mean : means)
+        painter.drawEllipse(mean, kDotRadius, kDotRadius);
+}
+
+double ScoreChart::xOf(const QDate& day, const QRectF& plot) const {
+    const auto span = double(scale_.first.daysTo(scale_.last));
+    if (span == 0)
+        return plot.center().x();
+    return plot.left() + kPlotPadding +
+           double(scale_.first.daysTo(day)) / span * (plot.width() - 2 * kPlotPadding);
+}
+
+double ScoreChart::yOf(double score, const QRectF& plot) const {
+    return plot.bottom() - (score - scale_.lowest) / (scale_.highest - scale_.lowest) * plot.height();
+}
+
+} // namespace brivadoro
