@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <numeric>
 #include <vector>
 
 #include <QFontMetricsF>
@@ -31,6 +32,7 @@ constexpr double kBlockGap = pt(12);
 constexpr double kCellPadding = pt(2.5);
 constexpr double kColumnGap = pt(8);
 constexpr double kBoxPadding = pt(6);
+constexpr double kParagraphGap = pt(2);
 constexpr int kChartsAcross = 3;
 constexpr double kChartGap = pt(14);
 constexpr qsizetype kLongestProblem = 300;
@@ -129,14 +131,6 @@ private:
         });
     }
 
-    void addWrapped(const QString& text, const QFont& font, QRgb ink) {
-        const auto layout = wrapped(text, font, flow_.width(), &writer_);
-        flow_.add(heightOf(*layout), [layout, ink](QPainter& painter, const QRectF& area) {
-            painter.setPen(colour(ink));
-            layout->draw(&painter, area.topLeft());
-        });
-    }
-
     void layOutTitle() {
         const QLocale locale = italian();
         addLine(kTitle.toString(), printedFont(kTitleSize, true), kInk);
@@ -168,9 +162,9 @@ private:
         if (const qsizetype more = heading_.problems.size() - kPrintedProblems; more > 0)
             paragraphs.push_back(wrapped(kMoreProblems.arg(QString::number(more)), font, inner, &writer_));
         const double titleHeight = metrics(titleFont).height();
-        double height = 2 * kBoxPadding + titleHeight;
-        for (const auto& paragraph : paragraphs)
-            height += heightOf(*paragraph) + pt(2);
+        const double height = std::accumulate(
+            paragraphs.cbegin(), paragraphs.cend(), 2 * kBoxPadding + titleHeight,
+            [](double sum, const auto& paragraph) { return sum + heightOf(*paragraph) + kParagraphGap; });
         flow_.add(height, [paragraphs, titleFont, titleHeight](QPainter& painter, const QRectF& area) {
             painter.setPen(QPen(colour(kWarningRule), kRulePen));
             painter.setBrush(colour(kWarningFill));
@@ -183,7 +177,7 @@ private:
             at.ry() += titleHeight;
             for (const auto& paragraph : paragraphs) {
                 paragraph->draw(&painter, at);
-                at.ry() += heightOf(*paragraph) + pt(2);
+                at.ry() += heightOf(*paragraph) + kParagraphGap;
             }
         });
         flow_.skip(kBlockGap);
@@ -225,7 +219,7 @@ private:
             for (std::size_t column = 0; column < cells.size(); ++column) {
                 const QRectF cell(x, area.top(), widths[column], area.height());
                 const Qt::Alignment align = kNumericColumns[column] ? Qt::AlignRight : Qt::AlignLeft;
-                painter.drawText(cell, align | Qt::AlignVCenter,
+                painter.drawText(cell, static_cast<int>(align | Qt::AlignVCenter),
                                  fontMetrics.elidedText(cells[column], Qt::ElideRight, widths[column]));
                 x += widths[column] + kColumnGap;
             }

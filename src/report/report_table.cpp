@@ -108,7 +108,7 @@ void ReportBuilder::tally(QList<DayTally>& days, QStringView day, int score) {
     auto at = days.end();
     if (days.isEmpty() || days.constLast().day != day) {
         at = std::ranges::lower_bound(days, day, {},
-                                      [](const DayTally& tally) { return QStringView(tally.day); });
+                                      [](const DayTally& counted) { return QStringView(counted.day); });
         if (at == days.end() || at->day != day)
             at = days.insert(at, DayTally{day.toString(), 0, 0, score, score});
     } else {
@@ -131,9 +131,9 @@ PupilRow ReportBuilder::rowOf(const Pupil& pupil) {
     }
     QList<DayScores> days;
     days.reserve(pupil.days.size());
-    for (const DayTally& tally : pupil.days)
-        days.append({QDate::fromString(tally.day, Qt::ISODate), tally.games, tally.worst, tally.best,
-                     double(tally.sum) / double(tally.games)});
+    for (const DayTally& counted : pupil.days)
+        days.append({QDate::fromString(counted.day, Qt::ISODate), counted.games, counted.worst, counted.best,
+                     double(counted.sum) / double(counted.games)});
     const double sum = std::accumulate(recent.cbegin(), recent.cend(), 0.0);
     return {often.key(),        pupil.account,
             pupil.games,        pupil.best,

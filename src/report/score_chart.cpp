@@ -1,6 +1,7 @@
 #include "score_chart.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include <QFontMetricsF>
@@ -30,14 +31,16 @@ constexpr QRgb kScoreLine = 0xff1f4e9a;
 constexpr QStringView kShortDay = u"d MMM";
 constexpr QStringView kShortDayAndYear = u"d MMM yyyy";
 
-// A step of 1, 2 or 5 times a power of ten that cuts the range into at most five parts.
+constexpr double kMostParts = 5;
+constexpr std::array<double, 4> kRoundMultiples{1, 2, 5, 10};
+
+// The least step of 1, 2 or 5 times a power of ten, 1 at least, that cuts the range into at most
+// five parts.
 double roundStep(double range) {
-    for (double power = 1;; power *= 10) {
-        for (const double step : {power, 2 * power, 5 * power}) {
-            if (range <= 5 * step)
-                return step;
-        }
-    }
+    const double least = range / kMostParts;
+    const double power = std::max(1.0, std::pow(10.0, std::floor(std::log10(least))));
+    return power *
+           *std::ranges::find_if(kRoundMultiples, [&](double multiple) { return multiple * power >= least; });
 }
 
 QString scoreLabel(double score) {
@@ -147,11 +150,14 @@ void ScoreChart::drawScores(QPainter& painter, const QRectF& plot, const QList<D
         band.addRect(QRectF(QPointF(x - kOneDayBand / 2, yOf(days.first().best, plot)),
                             QPointF(x + kOneDayBand / 2, yOf(days.first().worst, plot))));
     } else {
-        band.moveTo(means.first().x(), yOf(days.first().best, plot));
-        for (const DayScores& day : days)
-            band.lineTo(xOf(day.day, plot), yOf(day.best, plot));
-        for (auto day = days.crbegin(); day != days.crend(); ++day)
-            band.lineTo(xOf(day->day, plot), yOf(day->worst, plot));
+        QPolygonF outline;
+        QPolygonF lowest;
+        for (const DayScores& day : days) {
+            outline << QPointF(xOf(day.day, plot), yOf(day.best, plot));
+            lowest << QPointF(xOf(day.day, plot), yOf(day.worst, plot));
+        }
+        std::ranges::reverse(lowest);
+        band.addPolygon(outline << lowest);
         band.closeSubpath();
     }
     painter.setPen(Qt::NoPen);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <initializer_list>
 #include <utility>
 
 #include <unistd.h>
@@ -169,6 +170,19 @@ CommandLineAnswer reportMistake(const QCommandLineParser& parser, const ReportOp
     return csv && parser.isSet(options.open) ? refused(kOpenCsv) : CommandLineAnswer{};
 }
 
+// Both options of a pair given at once; no status when there is none.
+CommandLineAnswer pairMistake(const QCommandLineParser& parser, std::initializer_list<OptionPair> pairs) {
+    for (const auto& [on, off] : pairs) {
+        if (parser.isSet(on) && parser.isSet(off))
+            return {ExitStatus::Usage,
+                    {},
+                    kOpposites.arg(kProgramName, dashed(on.names().constLast()),
+                                   dashed(off.names().constLast())) +
+                        u'\n'};
+    }
+    return {};
+}
+
 std::optional<bool> chosen(const QCommandLineParser& parser, const OptionPair& pair) {
     if (parser.isSet(pair.on) || parser.isSet(pair.off))
         return parser.isSet(pair.on);
@@ -218,6 +232,9 @@ CommandLineAnswer readCommandLine(const QStringList& arguments, QtOptions qtOpti
     if (CommandLineAnswer mistake = reportMistake(parser, {show, reset, report, since, output, open});
         mistake.exitStatus)
         return mistake;
+    if (CommandLineAnswer mistake = pairMistake(parser, {{fullScreen, window}, {sound, mute}});
+        mistake.exitStatus)
+        return mistake;
     CommandLineAnswer answer;
     if (parser.isSet(report))
         answer.recordCommand = RecordCommand::Report;
@@ -228,14 +245,6 @@ CommandLineAnswer readCommandLine(const QStringList& arguments, QtOptions qtOpti
     else if (parser.isSet(reset))
         answer.recordCommand = RecordCommand::Reset;
     answer.confirmed = parser.isSet(yes);
-    for (const auto& [on, off] : {OptionPair{fullScreen, window}, OptionPair{sound, mute}}) {
-        if (parser.isSet(on) && parser.isSet(off))
-            return {ExitStatus::Usage,
-                    {},
-                    kOpposites.arg(kProgramName, dashed(on.names().constLast()),
-                                   dashed(off.names().constLast())) +
-                        u'\n'};
-    }
     answer.fullScreen = chosen(parser, {fullScreen, window});
     answer.sound = chosen(parser, {sound, mute});
     return answer;

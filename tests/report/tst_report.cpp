@@ -51,7 +51,7 @@ QByteArray quoted(QByteArrayView cell) {
 }
 
 // What a poppler tool says of the file, its lines joined by single blanks.
-QString poppler(const QString& tool, QStringList arguments) {
+QString poppler(const QString& tool, const QStringList& arguments) {
     QProcess process;
     process.start(tool, arguments);
     if (!process.waitForFinished(60'000) || process.exitCode() != 0)
