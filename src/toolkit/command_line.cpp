@@ -48,9 +48,9 @@ constexpr QStringView kReportDescription =
     u"mostra l'andamento di ogni alunno dal diario della cartella dei record, ed esce";
 constexpr QStringView kSinceDescription = u"con --report, solo le partite da quel giorno in poi";
 constexpr QStringView kOutputDescription =
-    u"con --report, scrive ogni partita nel file .csv indicato, o il resoconto da stampare nel file .pdf";
+    u"con --report, scrive ogni partita in FILE.csv, o il resoconto da stampare in FILE.pdf";
 constexpr QStringView kOpenDescription =
-    u"con --report, scrive il resoconto da stampare in PDF e lo apre nel visualizzatore del desktop";
+    u"con --report, scrive il resoconto da stampare e lo apre nel visualizzatore di PDF";
 constexpr QStringView kSinceValue = u"AAAA-MM-GG";
 constexpr QStringView kOutputValue = u"FILE";
 constexpr QStringView kBadSince = u"%1: --since vuole una data nella forma AAAA-MM-GG, non %2";
