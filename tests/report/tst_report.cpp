@@ -1,3 +1,5 @@
+#include <limits>
+
 #include <sys/stat.h>
 
 #include <QProcess>
@@ -10,6 +12,7 @@
 #include "report/report_csv.h"
 #include "report/report_pdf.h"
 #include "report/report_table.h"
+#include "report/score_chart.h"
 #include "support/diary_files.h"
 #include "support/environment_value.h"
 #include "support/record_folder.h"
@@ -152,6 +155,65 @@ private slots:
         QCOMPARE(table.total.medianLast, 1.5);
     }
 
+    // A pupil's days go in order, each with its games' lowest, highest and mean score, whatever order
+    // the games come in.
+    void daysAreTalliedInOrder() {
+        ReportBuilder builder;
+        for (const auto& [day, score] : {std::pair{u"2026-11-10", 4},
+                                         {u"2026-11-12", 8},
+                                         {u"2026-11-11", -4},
+                                         {u"2026-11-10", 11},
+                                         {u"2026-11-09", 1}})
+            builder.add(diaryGame(u"Anna"_s, score, day), {1000, u"anna"_s});
+        const ReportTable table = builder.table();
+        QStringList days;
+        for (const DayScores& day : table.rows.first().days)
+            days << u"%1: %2, %3..%4, %5"_s.arg(day.day.toString(Qt::ISODate))
+                        .arg(day.games)
+                        .arg(day.worst)
+                        .arg(day.best)
+                        .arg(day.mean);
+        QCOMPARE(days, (QStringList{u"2026-11-09: 1, 1..1, 1"_s, u"2026-11-10: 2, 4..11, 7.5"_s,
+                                    u"2026-11-11: 1, -4..-4, -4"_s, u"2026-11-12: 1, 8..8, 8"_s}));
+    }
+
+    // Every chart shares one scale: from --since, or the first day, to the last; from 0, or the lowest
+    // score below it, to the highest, rounded out; the ends of what a diary's score can hold still draw.
+    void chartsShareOneScale_data() {
+        QTest::addColumn<QList<int>>("scores"); // one a day, from 1 November on
+        QTest::addColumn<QDate>("since");
+        QTest::addColumn<double>("lowest");
+        QTest::addColumn<double>("highest");
+        QTest::addColumn<QDate>("first");
+        const QDate november(2026, 11, 1);
+        QTest::newRow("scores above 0") << QList{3, 47} << QDate() << 0.0 << 50.0 << november;
+        QTest::newRow("a score below 0") << QList{-8, 41, 12} << QDate() << -10.0 << 50.0 << november;
+        QTest::newRow("one game of 0") << QList{0} << QDate() << 0.0 << 1.0 << november;
+        QTest::newRow("from the since day")
+            << QList{5} << QDate(2026, 10, 20) << 0.0 << 5.0 << QDate(2026, 10, 20);
+        QTest::newRow("the ends of an int")
+            << QList{std::numeric_limits<int>::min(), std::numeric_limits<int>::max()} << QDate() << -3e9
+            << 3e9 << november;
+    }
+    void chartsShareOneScale() {
+        QFETCH(QList<int>, scores);
+        QFETCH(QDate, since);
+        ReportBuilder builder;
+        for (qsizetype day = 0; day < scores.size(); ++day)
+            builder.add(
+                diaryGame(u"Anna"_s, scores[day], QDate(2026, 11, 1).addDays(day).toString(Qt::ISODate)),
+                {1000, u"anna"_s});
+        const ReportTable table = builder.table();
+        const ChartScale scale = chartScaleOf(table, since);
+        QTEST(scale.lowest, "lowest");
+        QTEST(scale.highest, "highest");
+        QTEST(scale.first, "first");
+        QCOMPARE(scale.last, QDate(2026, 11, 1).addDays(scores.size() - 1));
+        const QTemporaryDir folder;
+        QCOMPARE(writePdfReport(folder.filePath(u"diario.pdf"_s), table, {u"classe"_s, since, {}, {}}),
+                 QString());
+    }
+
     // The same name typed from two accounts stays two pupils, told apart by the files' owners.
     void twoAccountsAreTwoPupils() {
         if (::geteuid() != 0)
@@ -213,7 +275,7 @@ private slots:
     // with no display, in the font it embeds.
     void printedReportKeepsRowsAndChartsWhole_data() {
         QTest::addColumn<int>("warnings"); // torn lines, each in a file of its own, which move the table down
-        for (const int warnings : {0, 1, 3, 5, 8})
+        for (const int warnings : {0, 1, 3, 5, 8, 12})
             QTest::addRow("under %d warnings", warnings) << warnings;
     }
     void printedReportKeepsRowsAndChartsWhole() {
@@ -233,10 +295,14 @@ private slots:
         const QString pdf = records.home() + u"/diario.pdf"_s;
         QProcess program;
         program.setProcessEnvironment(withoutDisplay());
-        program.start(qEnvironmentVariable("BRIVADORO_PROGRAM"), {u"--report"_s, u"--output"_s, pdf});
+        program.start(qEnvironmentVariable("BRIVADORO_PROGRAM"),
+                      {u"--report"_s, u"--since"_s, u"2026-11-02"_s, u"--output"_s, pdf});
         QVERIFY(program.waitForFinished(60'000));
         QCOMPARE(program.exitCode(), ExitStatus::Normal);
         QVERIFY(poppler(u"pdfinfo"_s, {pdf}).contains(u"595 x 842 pts (A4)"));
+        const QString firstPage = pdfText(pdf, {u"-l"_s, u"1"_s});
+        QVERIFY(firstPage.contains(u"Partite: dal 2 novembre 2026 in poi"));
+        QCOMPARE(firstPage.contains(u"… e altri 4 avvisi"), warnings == 12);
         QVERIFY(QRegularExpression(u"^LiberationSans\\s+CID TrueType\\s+\\S+\\s+yes"_s,
                                    QRegularExpression::MultilineOption)
                     .match(poppler(u"pdffonts"_s, {pdf}))
