@@ -40,7 +40,6 @@ constexpr QStringView kGames = u"%1 partite";
 constexpr QStringView kOnePupil = u"1 alunno";
 constexpr QStringView kPupils = u"%1 alunni";
 constexpr QStringView kPdfSuffix = u".pdf";
-constexpr QStringView kLongDay = u"d MMMM yyyy";
 
 QString counted(qsizetype count, QStringView one, QStringView many) {
     return count == 1 ? one.toString()
@@ -103,10 +102,8 @@ CommandLineAnswer printedReport(const ReportRequest& request, const ReportTable&
     if (failed && !request.open)
         return {ExitStatus::Failure, {}, errorLines(heading.problems)};
     if (table.rows.isEmpty() && !failed)
-        heading.problems << (request.since.isValid()
-                                 ? kNoGamesSince.arg(QLocale(QLocale::Italian, QLocale::Italy)
-                                                         .toString(request.since, kLongDay))
-                                 : kNoGames.toString());
+        heading.problems << (request.since.isValid() ? kNoGamesSince.arg(reportLongDay(request.since))
+                                                     : kNoGames.toString());
     QString path = request.output;
     if (path.isEmpty()) {
         const PrivateReportFile file = privateReportFile(heading.printed);

@@ -8,7 +8,6 @@
 
 #include <QFontMetricsF>
 #include <QGuiApplication>
-#include <QLocale>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -61,12 +60,7 @@ constexpr QStringView kChartsNote =
     u"più basso al più alto. Tutti i grafici hanno la stessa scala.";
 constexpr QStringView kFooter = u"Brivadoro · Diario della classe · pagina %1 di %2";
 constexpr QStringView kCannotDraw = u"non ho potuto disegnare le pagine del PDF";
-constexpr QStringView kLongDay = u"d MMMM yyyy";
 constexpr QStringView kTime = u"HH:mm";
-
-QLocale italian() {
-    return {QLocale::Italian, QLocale::Italy};
-}
 
 // The application the fonts need, on the offscreen platform, when the program has none yet.
 class OffscreenApplication {
@@ -132,15 +126,12 @@ private:
     }
 
     void layOutTitle() {
-        const QLocale locale = italian();
         addLine(kTitle.toString(), printedFont(kTitleSize, true), kInk);
         flow_.skip(pt(4));
         addLine(kFolderLine.arg(heading_.folder), printedFont(kTextSize), kInk);
-        addLine(heading_.since.isValid() ? kSince.arg(locale.toString(heading_.since, kLongDay))
-                                         : kEveryGame.toString(),
+        addLine(heading_.since.isValid() ? kSince.arg(reportLongDay(heading_.since)) : kEveryGame.toString(),
                 printedFont(kTextSize), kInk);
-        addLine(kPrinted.arg(locale.toString(heading_.printed.date(), kLongDay),
-                             locale.toString(heading_.printed.time(), kTime)),
+        addLine(kPrinted.arg(reportLongDay(heading_.printed.date()), heading_.printed.time().toString(kTime)),
                 printedFont(kTextSize), kMuted);
         flow_.skip(kBlockGap);
     }

@@ -23,6 +23,7 @@ constexpr QStringView kGames = u"partite";
 constexpr QStringView kPupil = u"alunno";
 constexpr QStringView kPupils = u"alunni";
 constexpr QStringView kDayFormat = u"dd/MM/yyyy";
+constexpr QStringView kLongDayFormat = u"d MMMM yyyy";
 
 using Cells = ReportCells;
 
@@ -74,6 +75,10 @@ ReportCells reportCells(const PupilRow& row) {
 
 QString reportDay(const QDate& day) {
     return day.toString(kDayFormat);
+}
+
+QString reportLongDay(const QDate& day) {
+    return QLocale(QLocale::Italian, QLocale::Italy).toString(day, kLongDayFormat);
 }
 
 QString classLineText(const ClassLine& total) {

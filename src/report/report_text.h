@@ -28,6 +28,9 @@ QString classLineText(const ClassLine& total);
 // The day as the report's columns write it: 10/12/2026.
 QString reportDay(const QDate& day);
 
+// The day as the report's sentences write it: 10 dicembre 2026.
+QString reportLongDay(const QDate& day);
+
 // The report as an aligned table for the terminal, under Italian headings, every name escaped so
 // that it cannot steer the terminal, followed by the class's line; "nessuna partita registrata"
 // when there is no game.
