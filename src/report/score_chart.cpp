@@ -69,7 +69,9 @@ ChartScale chartScaleOf(const ReportTable& table, const QDate& since) {
 
 ScoreChart::ScoreChart(const ChartScale& scale, const QPaintDevice* device)
     : scale_(scale), captionFont_(printedFont(kTableSize, true)), labelFont_(printedFont(kSmallSize)),
-      captionHeight_(QFontMetricsF(captionFont_, device).height() + pt(2)),
+      // Room for the top score's label too, which stands level with the frame's top.
+      captionHeight_(QFontMetricsF(captionFont_, device).height() +
+                     QFontMetricsF(labelFont_, device).height() / 2),
       labelHeight_(QFontMetricsF(labelFont_, device).height()) {}
 
 double ScoreChart::height() const {
