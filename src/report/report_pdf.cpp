@@ -51,6 +51,8 @@ constexpr QStringView kEveryGame = u"Partite: tutte quelle del diario";
 constexpr QStringView kSince = u"Partite: dal %1 in poi";
 constexpr QStringView kPrinted = u"Stampato il %1 alle %2";
 constexpr QStringView kProblemsTitle = u"Avvisi";
+constexpr QStringView kOneMoreProblem =
+    u"… e un altro avviso: brivadoro --report in un terminale li elenca tutti.";
 constexpr QStringView kMoreProblems =
     u"… e altri %1 avvisi: brivadoro --report in un terminale li elenca tutti.";
 constexpr QStringView kNoGames = u"Nessuna partita registrata.";
@@ -151,7 +153,9 @@ private:
             paragraphs.push_back(wrapped(text, font, inner, &writer_));
         }
         if (const qsizetype more = heading_.problems.size() - kPrintedProblems; more > 0)
-            paragraphs.push_back(wrapped(kMoreProblems.arg(QString::number(more)), font, inner, &writer_));
+            paragraphs.push_back(
+                wrapped(more == 1 ? kOneMoreProblem.toString() : kMoreProblems.arg(QString::number(more)),
+                        font, inner, &writer_));
         const double titleHeight = metrics(titleFont).height();
         const double height = std::accumulate(
             paragraphs.cbegin(), paragraphs.cend(), 2 * kBoxPadding + titleHeight,
