@@ -1,9 +1,5 @@
 #include "report_command.h"
 
-#include <optional>
-
-#include <QLocale>
-
 #include "diary/diary_folder.h"
 #include "diary/diary_reader.h"
 #include "records/record_folder.h"
@@ -35,16 +31,7 @@ constexpr QStringView kNoViewer = u"non ho potuto avviare xdg-open per aprire il
 constexpr QStringView kErrorLine = u"brivadoro: %1\n";
 constexpr QStringView kCsvWritten = u"Ho scritto %1 in %2\n";
 constexpr QStringView kPdfWritten = u"Ho scritto il resoconto di %1 e %2 in %3\n";
-constexpr QStringView kOneGame = u"1 partita";
-constexpr QStringView kGames = u"%1 partite";
-constexpr QStringView kOnePupil = u"1 alunno";
-constexpr QStringView kPupils = u"%1 alunni";
 constexpr QStringView kPdfSuffix = u".pdf";
-
-QString counted(qsizetype count, QStringView one, QStringView many) {
-    return count == 1 ? one.toString()
-                      : many.toString().arg(QLocale(QLocale::Italian, QLocale::Italy).toString(count));
-}
 
 QString errorLines(const QStringList& problems) {
     QString lines;
@@ -89,8 +76,7 @@ CommandLineAnswer csvReport(const DiaryFolder& diary, const ReportRequest& reque
         return {ExitStatus::Failure,
                 {},
                 errorLines(problems << kCannotWrite.arg(visibleText(request.output), why))};
-    return {ExitStatus::Normal,
-            kCsvWritten.arg(counted(csv.rows(), kOneGame, kGames), visibleText(request.output)),
+    return {ExitStatus::Normal, kCsvWritten.arg(gamesText(csv.rows()), visibleText(request.output)),
             errorLines(problems)};
 }
 
@@ -116,8 +102,8 @@ CommandLineAnswer printedReport(const ReportRequest& request, const ReportTable&
         return {ExitStatus::Failure,
                 {},
                 errorLines(heading.problems << kCannotWrite.arg(visibleText(path), why))};
-    const QString written = kPdfWritten.arg(counted(table.total.pupils, kOnePupil, kPupils),
-                                            counted(table.total.games, kOneGame, kGames), visibleText(path));
+    const QString written =
+        kPdfWritten.arg(pupilsText(table.total.pupils), gamesText(table.total.games), visibleText(path));
     if (request.open && !openInViewer(path))
         return {ExitStatus::Failure, written,
                 errorLines(heading.problems << kNoViewer.arg(visibleText(path)))};

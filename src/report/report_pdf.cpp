@@ -201,10 +201,13 @@ private:
         return widths;
     }
 
+    [[nodiscard]] double tableRowHeight(const QFont& font) const {
+        return metrics(font).height() + 2 * kCellPadding;
+    }
+
     void addTableRow(const ReportCells& cells, const std::array<double, kReportColumns>& widths,
                      const QFont& font, QRgb fill) {
-        const double height = metrics(font).height() + 2 * kCellPadding;
-        flow_.add(height, [cells, widths, font, fill](QPainter& painter, const QRectF& area) {
+        flow_.add(tableRowHeight(font), [cells, widths, font, fill](QPainter& painter, const QRectF& area) {
             if (fill != kNoFill)
                 painter.fillRect(area, colour(fill));
             painter.setFont(font);
@@ -231,12 +234,11 @@ private:
         for (const PupilRow& row : table_.rows)
             rows << reportCells(row);
         const auto widths = columnWidths(rows);
-        ReportCells headings;
-        std::ranges::transform(kReportHeadings, headings.begin(), &QStringView::toString);
+        const ReportCells headings = reportHeadingCells();
         const QFont headingFont = printedFont(kTableSize, true);
         const QFont font = printedFont(kTableSize);
-        const double rowHeight = metrics(font).height() + 2 * kCellPadding;
-        const double headingHeight = metrics(headingFont).height() + 2 * kCellPadding;
+        const double rowHeight = tableRowHeight(font);
+        const double headingHeight = tableRowHeight(headingFont);
         // The headings start the table on every page, never alone at the foot of one.
         for (qsizetype index = 0; index < rows.size(); ++index) {
             if (!flow_.fits(index == 0 ? headingHeight + rowHeight : rowHeight))

@@ -105,15 +105,12 @@ void ReportBuilder::add(const DiaryEntry& entry, const DiaryAccount& account) {
 
 void ReportBuilder::tally(QList<DayTally>& days, QStringView day, int score) {
     // A file's games come in the order they ended, so their day is nearly always the last one.
-    auto at = days.end();
-    if (days.isEmpty() || days.constLast().day != day) {
-        at = std::ranges::lower_bound(days, day, {},
-                                      [](const DayTally& counted) { return QStringView(counted.day); });
-        if (at == days.end() || at->day != day)
-            at = days.insert(at, DayTally{day.toString(), 0, 0, score, score});
-    } else {
-        at = std::prev(days.end());
-    }
+    auto at = !days.isEmpty() && days.constLast().day == day
+                  ? std::prev(days.end())
+                  : std::ranges::lower_bound(
+                        days, day, {}, [](const DayTally& counted) { return QStringView(counted.day); });
+    if (at == days.end() || at->day != day)
+        at = days.insert(at, DayTally{day.toString(), 0, 0, score, score});
     ++at->games;
     at->sum += score;
     at->worst = std::min(at->worst, score);

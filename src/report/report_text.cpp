@@ -17,7 +17,8 @@ namespace {
 constexpr qsizetype kColumns = kReportColumns;
 constexpr QStringView kColumnGap = u"  ";
 constexpr QStringView kNoGames = u"nessuna partita registrata\n";
-constexpr QStringView kClassLine = u"Classe: %1 %2, %3 %4, mediana degli ultimi punteggi %5";
+constexpr QStringView kClassLine = u"Classe: %1, %2, mediana degli ultimi punteggi %3";
+constexpr QStringView kCounted = u"%1 %2";
 constexpr QStringView kGame = u"partita";
 constexpr QStringView kGames = u"partite";
 constexpr QStringView kPupil = u"alunno";
@@ -82,18 +83,29 @@ QString reportLongDay(const QDate& day) {
 }
 
 QString classLineText(const ClassLine& total) {
-    const QLocale italian(QLocale::Italian, QLocale::Italy);
-    return kClassLine.arg(italian.toString(total.games), (total.games == 1 ? kGame : kGames).toString(),
-                          italian.toString(total.pupils), (total.pupils == 1 ? kPupil : kPupils).toString(),
-                          medianText(total.medianLast));
+    return kClassLine.arg(gamesText(total.games), pupilsText(total.pupils), medianText(total.medianLast));
+}
+
+QString gamesText(qsizetype games) {
+    return kCounted.arg(QLocale(QLocale::Italian, QLocale::Italy).toString(games),
+                        games == 1 ? kGame : kGames);
+}
+
+QString pupilsText(qsizetype pupils) {
+    return kCounted.arg(QLocale(QLocale::Italian, QLocale::Italy).toString(pupils),
+                        pupils == 1 ? kPupil : kPupils);
+}
+
+ReportCells reportHeadingCells() {
+    ReportCells headings;
+    std::ranges::transform(kReportHeadings, headings.begin(), &QStringView::toString);
+    return headings;
 }
 
 QString reportText(const ReportTable& table) {
     if (table.rows.isEmpty())
         return kNoGames.toString();
-    Cells headings;
-    std::ranges::transform(kReportHeadings, headings.begin(), &QStringView::toString);
-    QList<Cells> lines{headings};
+    QList<Cells> lines{reportHeadingCells()};
     for (const PupilRow& row : table.rows)
         lines << reportCells(row);
     std::array<qsizetype, kColumns> widths{};

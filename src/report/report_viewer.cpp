@@ -1,7 +1,6 @@
 #include "report_viewer.h"
 
 #include <cerrno>
-#include <cstring>
 #include <optional>
 
 #include <sys/stat.h>
@@ -12,6 +11,7 @@
 #include <QProcess>
 
 #include "records/file_handle.h"
+#include "records/record_paths.h"
 #include "records/record_text.h"
 
 using namespace Qt::StringLiterals;
@@ -36,7 +36,7 @@ constexpr QStringView kOpenToOthers = u"%1 è aperta ad altri utenti";
 QString privacyProblem(const QString& folder) {
     const std::optional<FileStatus> status = linkStatus(folder);
     if (!status)
-        return kUnseen.arg(visibleText(folder), QString::fromLocal8Bit(std::strerror(errno)));
+        return kUnseen.arg(visibleText(folder), systemReason(errno));
     if (!S_ISDIR(status->st_mode))
         return kNoFolder.arg(visibleText(folder));
     if (status->st_uid != ::geteuid())
@@ -59,7 +59,7 @@ PrivateReportFile privateReportFile(const QDateTime& moment) {
     const QString folder = runtime + kSubfolder.toString();
     const QByteArray encoded = QFile::encodeName(folder);
     if (::mkdir(encoded.constData(), kPrivate) != 0 && errno != EEXIST)
-        return {{}, kUnseen.arg(visibleText(folder), QString::fromLocal8Bit(std::strerror(errno)))};
+        return {{}, kUnseen.arg(visibleText(folder), systemReason(errno))};
     // A folder of this account's that a wide umask opened is closed again.
     if (const std::optional<FileStatus> status = linkStatus(folder);
         status && S_ISDIR(status->st_mode) && status->st_uid == ::geteuid())
