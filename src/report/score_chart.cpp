@@ -68,11 +68,15 @@ ChartScale chartScaleOf(const ReportTable& table, const QDate& since) {
 }
 
 ScoreChart::ScoreChart(const ChartScale& scale, const QPaintDevice* device)
-    : scale_(scale), captionFont_(printedFont(kTableSize, true)), labelFont_(printedFont(kSmallSize)),
-      // Room for the top score's label too, which stands level with the frame's top.
-      captionHeight_(QFontMetricsF(captionFont_, device).height() +
-                     QFontMetricsF(labelFont_, device).height() / 2),
-      labelHeight_(QFontMetricsF(labelFont_, device).height()) {}
+    : scale_(scale), captionFont_(printedFont(kTableSize, true)), labelFont_(printedFont(kSmallSize)) {
+    const QFontMetricsF labels(labelFont_, device);
+    labelHeight_ = labels.height();
+    // Room for the top score's label too, which stands level with the frame's top.
+    captionHeight_ = QFontMetricsF(captionFont_, device).height() + labelHeight_ / 2;
+    labelWidth_ = std::max(labels.horizontalAdvance(scoreLabel(scale_.highest)),
+                           labels.horizontalAdvance(scoreLabel(scale_.lowest))) +
+                  pt(3);
+}
 
 double ScoreChart::height() const {
     return captionHeight_ + kPlotHeight + labelHeight_;
@@ -81,14 +85,9 @@ double ScoreChart::height() const {
 void ScoreChart::draw(QPainter& painter, const QRectF& cell, const PupilRow& row) const {
     drawCaption(painter, cell, row);
     painter.setFont(labelFont_);
-    const QFontMetricsF labels(labelFont_, painter.device());
-    const QString highest = scoreLabel(scale_.highest);
-    const QString lowest = scoreLabel(scale_.lowest);
-    const double labelWidth =
-        std::max(labels.horizontalAdvance(highest), labels.horizontalAdvance(lowest)) + pt(3);
-    const QRectF plot(cell.left() + labelWidth, cell.top() + captionHeight_, cell.width() - labelWidth,
+    const QRectF plot(cell.left() + labelWidth_, cell.top() + captionHeight_, cell.width() - labelWidth_,
                       kPlotHeight);
-    drawAxes(painter, plot, labelWidth);
+    drawAxes(painter, plot);
     drawScores(painter, plot, row.days);
 }
 
@@ -108,7 +107,7 @@ void ScoreChart::drawCaption(QPainter& painter, const QRectF& cell, const PupilR
                      account.elidedText(visibleText(row.account), Qt::ElideRight, cell.width() - nameWidth));
 }
 
-void ScoreChart::drawAxes(QPainter& painter, const QRectF& plot, double labelWidth) const {
+void ScoreChart::drawAxes(QPainter& painter, const QRectF& plot) const {
     painter.setPen(QPen(colour(kRule), kFramePen));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(plot);
@@ -122,7 +121,7 @@ void ScoreChart::drawAxes(QPainter& painter, const QRectF& plot, double labelWid
     const auto leftLabel = [&](double score) {
         const double y = yOf(score, plot);
         painter.drawText(
-            QRectF(plot.left() - labelWidth, y - labelHeight_ / 2, labelWidth - pt(2), labelHeight_),
+            QRectF(plot.left() - labelWidth_, y - labelHeight_ / 2, labelWidth_ - pt(2), labelHeight_),
             Qt::AlignRight | Qt::AlignVCenter, scoreLabel(score));
     };
     leftLabel(scale_.highest);
@@ -143,23 +142,22 @@ void ScoreChart::drawAxes(QPainter& painter, const QRectF& plot, double labelWid
 void ScoreChart::drawScores(QPainter& painter, const QRectF& plot, const QList<DayScores>& days) const {
     if (days.isEmpty())
         return;
-    QPainterPath band;
     QPolygonF means;
-    for (const DayScores& day : days)
-        means << QPointF(xOf(day.day, plot), yOf(day.mean, plot));
+    QPolygonF highest;
+    QPolygonF lowest;
+    for (const DayScores& day : days) {
+        const double x = xOf(day.day, plot);
+        means << QPointF(x, yOf(day.mean, plot));
+        highest << QPointF(x, yOf(day.best, plot));
+        lowest << QPointF(x, yOf(day.worst, plot));
+    }
+    QPainterPath band;
     if (days.size() == 1) {
-        const double x = means.first().x();
-        band.addRect(QRectF(QPointF(x - kOneDayBand / 2, yOf(days.first().best, plot)),
-                            QPointF(x + kOneDayBand / 2, yOf(days.first().worst, plot))));
+        const QPointF half(kOneDayBand / 2, 0);
+        band.addRect(QRectF(highest.first() - half, lowest.first() + half));
     } else {
-        QPolygonF outline;
-        QPolygonF lowest;
-        for (const DayScores& day : days) {
-            outline << QPointF(xOf(day.day, plot), yOf(day.best, plot));
-            lowest << QPointF(xOf(day.day, plot), yOf(day.worst, plot));
-        }
         std::ranges::reverse(lowest);
-        band.addPolygon(outline << lowest);
+        band.addPolygon(highest << lowest);
         band.closeSubpath();
     }
     painter.setPen(Qt::NoPen);

@@ -36,7 +36,7 @@ public:
 
 private:
     void drawCaption(QPainter& painter, const QRectF& cell, const PupilRow& row) const;
-    void drawAxes(QPainter& painter, const QRectF& plot, double labelWidth) const;
+    void drawAxes(QPainter& painter, const QRectF& plot) const;
     void drawScores(QPainter& painter, const QRectF& plot, const QList<DayScores>& days) const;
     [[nodiscard]] double xOf(const QDate& day, const QRectF& plot) const;
     [[nodiscard]] double yOf(double score, const QRectF& plot) const;
@@ -46,6 +46,7 @@ private:
     QFont labelFont_;
     double captionHeight_;
     double labelHeight_;
+    double labelWidth_; // of the scores' labels left of the frame, the widest of them and a gap
 };
 
 } // namespace brivadoro
