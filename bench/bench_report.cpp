@@ -8,6 +8,7 @@
 
 #include "bench_application.h"
 #include "support/diary_files.h"
+#include "support/environment_value.h"
 #include "support/record_folder.h"
 #include "timings.h"
 
@@ -51,10 +52,7 @@ bench::Timings timeProgram(const QStringList& arguments) {
     for (int run = 0; run < kRuns; ++run) {
         QProcess process;
         // No display at all: the printed report draws offscreen.
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const QString& name : {u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s})
-            environment.remove(name);
-        process.setProcessEnvironment(environment);
+        process.setProcessEnvironment(testing::withoutDisplay());
         process.setStandardOutputFile(QProcess::nullDevice());
         process.setStandardErrorFile(QProcess::nullDevice());
         samples.time([&] {

@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QFile>
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -24,14 +23,6 @@ inline QString poppler(const QString& tool, const QStringList& arguments) {
 // The PDF's text, or that of the pages the arguments pick, its lines joined by single blanks.
 inline QString pdfText(const QString& path, QStringList arguments) {
     return poppler(u"pdftotext"_s, arguments << path << u"-"_s).simplified();
-}
-
-// The program as a teacher runs it over ssh or from cron: with no display at all.
-inline QProcessEnvironment withoutDisplay() {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const QString& name : {u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s})
-        environment.remove(name);
-    return environment;
 }
 
 inline QByteArray readFile(const QString& path) {

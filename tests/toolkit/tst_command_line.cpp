@@ -18,9 +18,8 @@ constexpr QStringView kVersion = u"brivadoro 1.0.0\n";
 // The program's environment: no display, no configuration file, an empty home for its data, and
 // recordDir, unless null, as BRIVADORO_RECORD_DIR.
 QProcessEnvironment programEnvironment(const QString& runtime, const QString& recordDir) {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "BRIVADORO_RECORD_DIR"})
-        environment.remove(QString::fromLatin1(name));
+    QProcessEnvironment environment = brivadoro::testing::withoutDisplay();
+    environment.remove(u"BRIVADORO_RECORD_DIR"_s);
     environment.insert(u"XDG_RUNTIME_DIR"_s, runtime);
     // Qt 6.8 warns on standard error when it starts in a locale that is not UTF-8, as a bare CI
     // machine's is; the players' desktops are UTF-8.
